@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a Debian 12 machine. Idempotent:
+# only missing packages are fetched, so a second run returns in a moment.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
+  g++-mingw-w64-x86-64-posix wine wine64
+  xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
+  sox libsox-fmt-mp3
+  chromium
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -d node_modules/playwright-core ]; then
+  npm ci --no-audit --no-fund --loglevel=error
+fi
