@@ -1,0 +1,4 @@
+#include "bridge/window_state.h"
+
+NativeWindow g_mainWindow = nullptr;
+bool g_alwaysOnTop = false;

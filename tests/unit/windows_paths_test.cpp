@@ -1,0 +1,65 @@
+// Windows names: UTF-16 paths, drive roots, and names with no UTF-8 form.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/path_text.h"
+#include "import/folder_scan.h"
+#include "import/track_batch.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::wstring withUnit(const wchar_t* before, wchar_t unit, const wchar_t* after) {
+    return std::wstring(before) + unit + after;
+}
+
+}  // namespace
+
+TEST(WindowsPathText, UnpairedSurrogatesFailTheWholePath) {
+    for (const std::wstring& text : {withUnit(L"C:\\Music\\", 0xD800, L""), withUnit(L"C:\\Music\\a", 0xD83C, L".mp3"),
+                                     withUnit(L"C:\\", 0xDC00, L"x.mp3")}) {
+        try {
+            pathToUtf8(fs::path(text));
+            ADD_FAILURE() << "converted";
+        } catch (const fs::filesystem_error& error) {
+            EXPECT_NE(std::string(error.what()).find("Cannot convert character sequence"), std::string::npos);
+            EXPECT_EQ(error.code(), std::errc::illegal_byte_sequence);
+        }
+        EXPECT_THROW(pathToFileUrl(fs::path(text)), fs::filesystem_error);
+    }
+}
+
+TEST(WindowsPathText, FileUrlsUseSlashesAndKeepSpacesAndLetters) {
+    EXPECT_EQ(pathToFileUrl(fs::path(L"C:\\Music\\a b.mp3")), "file:///C:/Music/a b.mp3");
+    EXPECT_EQ(pathToFileUrl(fs::path(L"C:\\M\u00fasica\\\U0001F3B5 #1.mp3")), "file:///C:/M\xC3\xBAsica/\xF0\x9F\x8E\xB5 %231.mp3");
+    EXPECT_EQ(pathToFileUrl(fs::path(L"D:\\") / L"a.mp3"), "file:///D:/a.mp3");
+    EXPECT_EQ(pathToUtf8(fs::path(L"C:\\Caf\u00e9")), "C:\\Caf\xC3\xA9");
+}
+
+TEST(WindowsPathText, ARecordWithNoUtf8FormIsLeftOutAlone) {
+    const std::string batch =
+        buildTrackBatch({fs::path(L"C:\\a.mp3"), fs::path(withUnit(L"C:\\bad", 0xD800, L".mp3")), fs::path(L"C:\\b.mp3")});
+    EXPECT_EQ(batch,
+              R"([{"title":"a","artist":"Local Music","url":"file:///C:/a.mp3","format":"MP3"},)"
+              R"({"title":"b","artist":"Local Music","url":"file:///C:/b.mp3","format":"MP3"}])");
+}
+
+TEST(WindowsFolderScan, AFileWhoseNameHasNoUtf8FormIsSkippedAndItsSiblingsKept) {
+    TempFolder tree;
+    tree.touch(L"before.mp3");
+    tree.touch(L"Sub\\after.flac");
+    const fs::path bad = tree.path() / withUnit(L"bad", 0xD800, L".mp3");
+    HANDLE file = CreateFileW(bad.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    std::vector<std::wstring> found;
+    for (const auto& path : scanMusicFolder(tree.path())) found.push_back(path.filename().wstring());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::wstring>{L"after.flac", L"before.mp3"}));
+}
