@@ -1,7 +1,6 @@
 #include "app/path_text.h"
 
 #include <system_error>
-#include <type_traits>
 
 namespace {
 
@@ -103,13 +102,32 @@ std::string bytesToDisplayUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string pathToUtf8(const std::filesystem::path& path) {
-    if constexpr (std::is_same_v<std::filesystem::path::value_type, wchar_t>) {
-        const auto& native = path.native();
+namespace {
+
+// Templates, so that only the branch for this platform's path text is compiled.
+template <typename NativeText>
+std::string nativeToUtf8(const NativeText& native) {
+    if constexpr (sizeof(typename NativeText::value_type) == sizeof(char16_t)) {
         return utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(native.data()), native.size()));
     } else {
-        return bytesToDisplayUtf8(path.native());
+        return bytesToDisplayUtf8(native);
     }
+}
+
+template <typename NativeText>
+std::string nativeToFileUrl(const NativeText& native) {
+    if constexpr (sizeof(typename NativeText::value_type) == sizeof(char16_t)) {
+        return "file:///" + fileUrlPathText(nativeToUtf8(native), UrlPathStyle::Windows);
+    } else {
+        const bool absolute = !native.empty() && native.front() == '/';
+        return (absolute ? "file://" : "file:///") + fileUrlPathText(native, UrlPathStyle::Posix);
+    }
+}
+
+}  // namespace
+
+std::string pathToUtf8(const std::filesystem::path& path) {
+    return nativeToUtf8(path.native());
 }
 
 std::string fileUrlPathText(std::string_view pathBytes, UrlPathStyle style) {
@@ -145,11 +163,5 @@ std::string fileUrlPathText(std::string_view pathBytes, UrlPathStyle style) {
 }
 
 std::string pathToFileUrl(const std::filesystem::path& path) {
-    if constexpr (std::is_same_v<std::filesystem::path::value_type, wchar_t>) {
-        return "file:///" + fileUrlPathText(pathToUtf8(path), UrlPathStyle::Windows);
-    } else {
-        const std::string& bytes = path.native();
-        const bool absolute = !bytes.empty() && bytes.front() == '/';
-        return (absolute ? "file://" : "file:///") + fileUrlPathText(bytes, UrlPathStyle::Posix);
-    }
+    return nativeToFileUrl(path.native());
 }

@@ -15,17 +15,6 @@ constexpr std::array<std::string_view, 8> kAudioExtensions = {
     ".mp3", ".wav", ".ogg", ".m4a", ".flac", ".aac", ".aiff", ".webm",
 };
 
-// False for a name with no UTF-8 form (Windows: an unpaired surrogate): it
-// could never become a track, and its siblings must not suffer for it.
-bool hasUtf8Form(const fs::path& fileName) {
-    try {
-        pathToUtf8(fileName);
-        return true;
-    } catch (const fs::filesystem_error&) {
-        return false;
-    }
-}
-
 bool isDirectoryItself(const fs::directory_entry& entry) {
     std::error_code error;
     return fs::is_directory(entry.symlink_status(error)) && !error;
@@ -35,8 +24,7 @@ bool isAudioFile(const fs::directory_entry& entry) {
     std::error_code error;
     const bool regular = entry.is_regular_file(error);  // follows links to files
     if (error || !regular) return false;
-    const fs::path fileName = entry.path().filename();
-    return isAudioFileName(fileName) && hasUtf8Form(fileName);
+    return isAudioFileName(entry.path().filename());
 }
 
 constexpr auto kWalkOptions = fs::directory_options::skip_permission_denied;
@@ -53,7 +41,15 @@ bool isAudioFileName(const fs::path& fileName) {
     for (char& c : extension) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    return std::find(kAudioExtensions.begin(), kAudioExtensions.end(), extension) != kAudioExtensions.end();
+    if (std::find(kAudioExtensions.begin(), kAudioExtensions.end(), extension) == kAudioExtensions.end()) return false;
+    // A name with no UTF-8 form (Windows: an unpaired surrogate) could never
+    // become a track; leaving it out here keeps its siblings safe.
+    try {
+        pathToUtf8(fileName);
+        return true;
+    } catch (const fs::filesystem_error&) {
+        return false;
+    }
 }
 
 std::vector<fs::path> scanMusicFolder(const fs::path& root) {

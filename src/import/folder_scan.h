@@ -2,7 +2,8 @@
 #include <filesystem>
 #include <vector>
 
-// One of .mp3 .wav .ogg .m4a .flac .aac .aiff .webm, ASCII letters in any case.
+// One of .mp3 .wav .ogg .m4a .flac .aac .aiff .webm, ASCII letters in any
+// case, and a name that can become UTF-8.
 bool isAudioFileName(const std::filesystem::path& fileName);
 
 // Every audio file under `root`, depth-first in pre-order as the file system
