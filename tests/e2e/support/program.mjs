@@ -22,11 +22,11 @@ import { findWindows, waitUntil } from './display.mjs';
 export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 export const builtProgram = path.join(repoRoot, 'build', 'sonabel');
 
-export async function launchProgram({ display, files = {}, dataHome = null, env = {}, programName = 'sonabel' }) {
+export async function launchProgram({ display, files = {}, dataHome = null, env = {}, args = [] }) {
   const folder = await mkdtemp(path.join(tmpdir(), 'sonabel-e2e-'));
   const appFolder = path.join(folder, 'app');
   await mkdir(appFolder, { recursive: true });
-  const executable = path.join(appFolder, programName);
+  const executable = path.join(appFolder, 'sonabel');
   await copyFile(builtProgram, executable);
   for (const [relative, content] of Object.entries(files)) {
     const target = path.join(appFolder, relative);
@@ -51,7 +51,7 @@ export async function launchProgram({ display, files = {}, dataHome = null, env 
   delete childEnv.WAYLAND_DISPLAY;
 
   const startedAt = Date.now();
-  const child = spawn(executable, [], { cwd: folder, env: childEnv, stdio: ['ignore', 'pipe', 'pipe'] });
+  const child = spawn(executable, args, { cwd: folder, env: childEnv, stdio: ['ignore', 'pipe', 'pipe'] });
   const program = { child, folder, appFolder, startedAt, stdout: '', stderr: '' };
   child.stdout.setEncoding('utf8').on('data', (text) => (program.stdout += text));
   child.stderr.setEncoding('utf8').on('data', (text) => (program.stderr += text));
