@@ -8,7 +8,8 @@
 //
 // The layout is <folder>/app/sonabel, and `files` are relative to app/, so
 // '../src/web/index.html' lands in <folder>/src/web/. HOME and the XDG
-// folders point into <folder> unless `dataHome` names another one.
+// folders point into <folder> unless `dataHome` names another one. With
+// `executable`, that program is run where it is instead of a copy.
 
 import { spawn } from 'node:child_process';
 import { copyFile, mkdir, mkdtemp, rm, writeFile } from 'node:fs/promises';
@@ -22,12 +23,14 @@ import { findWindows, waitUntil } from './display.mjs';
 export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 export const builtProgram = path.join(repoRoot, 'build', 'sonabel');
 
-export async function launchProgram({ display, files = {}, dataHome = null, env = {}, args = [] }) {
+export async function launchProgram({ display, files = {}, dataHome = null, env = {}, args = [], executable = null }) {
   const folder = await mkdtemp(path.join(tmpdir(), 'sonabel-e2e-'));
   const appFolder = path.join(folder, 'app');
   await mkdir(appFolder, { recursive: true });
-  const executable = path.join(appFolder, 'sonabel');
-  await copyFile(builtProgram, executable);
+  if (!executable) {
+    executable = path.join(appFolder, 'sonabel');
+    await copyFile(builtProgram, executable);
+  }
   for (const [relative, content] of Object.entries(files)) {
     const target = path.join(appFolder, relative);
     await mkdir(path.dirname(target), { recursive: true });
