@@ -64,6 +64,8 @@ GtkWebHost::GtkWebHost() : loop_(g_main_loop_new(nullptr, FALSE), &g_main_loop_u
 
     GObjectPtr<WebKitSettings> settings(webkit_settings_new());
     webkit_settings_set_enable_developer_extras(settings.get(), FALSE);
+    // The player may read the clipboard without asking (see also the
+    // permission request below).
     webkit_settings_set_javascript_can_access_clipboard(settings.get(), TRUE);
     // A music player must move on to the next track without a click.
     webkit_settings_set_media_playback_requires_user_gesture(settings.get(), FALSE);

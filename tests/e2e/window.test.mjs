@@ -4,7 +4,7 @@
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 
-import { clientSize, findWindows, startDisplay, waitUntil, windowState, windowTitle } from './support/display.mjs';
+import { clientSize, findWindows, startDisplay, waitUntil, windowState, windowTitle, x11 } from './support/display.mjs';
 import { launchProgram } from './support/program.mjs';
 import { fixturePage, startReportServer } from './support/report_server.mjs';
 
@@ -119,11 +119,31 @@ describe('one run of the program', () => {
     await waitForState('no longer kept above', (s) => !s.includes(ABOVE));
   });
 
-  test('the import actions resolve to the usual reply', async () => {
-    // Only while the choosers are stubs; with real choosers this would need a
-    // user to close them.
+  test('the page reads the clipboard without being asked', async () => {
+    const result = await server.evaluate(
+      'navigator.clipboard.writeText("Slow #1").then(() => navigator.clipboard.readText())',
+    );
+    assert.deepEqual([result.ok, result.value ?? result.error], [true, 'Slow #1']);
+  });
+
+  test('the import actions resolve to the usual reply once their dialog is cancelled', async () => {
     for (const name of ['openFile', 'openFolder', 'autoScanMusic']) {
-      assert.deepEqual(await call(name), OK, name);
+      const reply = server.evaluate(`sendNativeAction(${JSON.stringify(name)})`);
+      let settled = false;
+      reply.finally(() => (settled = true)).catch(() => {});
+      // Whatever chooser comes up is cancelled, as a user would with Escape,
+      // after checking that the page's calls are still served meanwhile.
+      while (!settled) {
+        for (const id of await findWindows(display, { pid: program.child.pid })) {
+          if (id === windowId) continue;
+          const meanwhile = await server.evaluate('sendNativeAction("noSuchAction")', { timeoutMs: 5000 });
+          assert.deepEqual([meanwhile.ok, meanwhile.value], [true, OK], `a call while ${name} shows its dialog`);
+          await x11(display, 'xdotool', ['windowactivate', '--sync', String(id), 'key', 'Escape']).catch(() => {});
+        }
+        await Promise.race([reply.catch(() => {}), new Promise((resolve) => setTimeout(resolve, 300))]);
+      }
+      const result = await reply;
+      assert.deepEqual([result.ok, result.value], [true, OK], name);
     }
   });
 

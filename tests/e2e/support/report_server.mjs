@@ -140,6 +140,16 @@ export function fixturePage(serverUrl, { title = 'fixture' } = {}) {
     innerWidth: window.innerWidth,
     innerHeight: window.innerHeight,
   });
+  // Each script runs on its own, so one that waits (say, on a dialog) does
+  // not hold up the next.
+  async function runCommand(command) {
+    try {
+      var value = await (0, eval)(command.code);
+      await report({ kind: 'result', id: command.id, ok: true, value: value === undefined ? null : value });
+    } catch (error) {
+      await report({ kind: 'result', id: command.id, ok: false, error: String(error && error.message || error) });
+    }
+  }
   async function serve() {
     for (;;) {
       var command;
@@ -149,12 +159,7 @@ export function fixturePage(serverUrl, { title = 'fixture' } = {}) {
         await new Promise(function (resolve) { setTimeout(resolve, 200); });
         continue;
       }
-      try {
-        var value = await (0, eval)(command.code);
-        await report({ kind: 'result', id: command.id, ok: true, value: value === undefined ? null : value });
-      } catch (error) {
-        await report({ kind: 'result', id: command.id, ok: false, error: String(error && error.message || error) });
-      }
+      runCommand(command);
     }
   }
   serve();
