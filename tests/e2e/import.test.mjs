@@ -89,13 +89,29 @@ describe('importing through the choosers', () => {
     return id;
   }
 
-  // Typing "/" opens the location entry; Delete drops GTK's inline completion.
+  // Typing "/" opens the location entry, which needs a moment before it takes
+  // the rest; Delete drops GTK's inline completion.
   async function typeLocationAndAccept(location) {
-    await x11(display, 'xdotool', ['type', '--delay', '25', location]);
+    await x11(display, 'xdotool', ['type', '/']);
+    await sleep(600);
+    await x11(display, 'xdotool', ['type', '--delay', '25', location.slice(1)]);
     await sleep(400);
     await x11(display, 'xdotool', ['key', 'Delete']);
     await sleep(1500);
     await x11(display, 'xdotool', ['key', 'Return']);
+  }
+
+  // The filter list sits above the buttons at the chooser's lower right; its
+  // second entry is "All Files (*.*)".
+  async function switchToAllFiles(id) {
+    const geometry = await x11(display, 'xdotool', ['getwindowgeometry', String(id)]);
+    const [width, height] = /Geometry: (\d+)x(\d+)/.exec(geometry).slice(1).map(Number);
+    await x11(display, 'xdotool', ['mousemove', '--window', String(id), String(width - 150), String(height - 75), 'click', '1']);
+    await sleep(800);
+    await x11(display, 'xdotool', ['key', 'Down']);
+    await sleep(200);
+    await x11(display, 'xdotool', ['key', 'Return']);
+    await sleep(800);
   }
 
   async function chooserGone(title) {
@@ -122,19 +138,20 @@ describe('importing through the choosers', () => {
     await expectAllPlayable(batch.records, call.since);
   });
 
-  test('a file shown under All Files arrives with its own format', async () => {
+  test('a file chosen under All Files arrives with its own format', async () => {
     const call = await startCall('openFile');
-    await chooser('Open');
+    await switchToAllFiles(await chooser('Open'));
     await typeLocationAndAccept(path.join(work, 'clips', 'notes.txt'));
     assert.deepEqual((await call.settled()).value, OK);
     const batch = await batchSince(call.since);
     assert.deepEqual(batch.records.map((r) => [r.title, r.artist, r.format]), [['notes', 'Local Music', 'TXT']]);
   });
 
-  test('several files chosen together arrive in one batch in the chooser order', async () => {
+  test('several files chosen together arrive in one batch', async () => {
     const call = await startCall('openFile');
     await chooser('Open');
-    // Into the folder, then select everything the audio filter shows.
+    // Into the folder, then select everything the audio filter shows: it is
+    // active from the start, so neither notes.txt nor the .aiff file is there.
     await typeLocationAndAccept(path.join(work, 'clips') + '/');
     await sleep(1000);
     await x11(display, 'xdotool', ['key', 'ctrl+a']);
@@ -144,7 +161,7 @@ describe('importing through the choosers', () => {
     const batch = await batchSince(call.since);
     assert.equal(batchesSince(call.since).length, 1);
     const urls = batch.records.map((r) => r.url).sort();
-    const expected = ['aiff', 'flac', 'mp3', 'ogg', 'wav'].filter((f) => f !== 'aiff').map((f) => `file://${clips[f]}`).sort();
+    const expected = ['flac', 'mp3', 'ogg', 'wav'].map((f) => `file://${clips[f]}`);
     assert.deepEqual(urls, expected);
     await expectAllPlayable(batch.records, call.since);
   });
