@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs a wine program on an Xvfb display of its own, with a spare drive letter
-# mapped to an empty folder (exported as SONABEL_TEST_DRIVE) so that tests can
-# work in a drive's root. Usage: run_with_display.sh WINE PROGRAM [ARGS...]
+# Runs a command (a wine program, or a script that starts one) on an Xvfb
+# display of its own, with a spare wine drive letter mapped to an empty folder
+# so that tests can work in a drive's root: SONABEL_TEST_DRIVE holds the
+# letter ("T:"), SONABEL_TEST_DRIVE_FOLDER the folder.
+# Usage: run_with_display.sh WINE COMMAND [ARGS...]
 set -euo pipefail
 wine="$1"
 shift
@@ -43,10 +45,11 @@ for letter in t u v w x y s r; do
         ln -s "$work/drive" "$candidate"
         drive_link="$candidate"
         export SONABEL_TEST_DRIVE="${letter^^}:"
+        export SONABEL_TEST_DRIVE_FOLDER="$work/drive"
         break
     fi
 done
 
 status=0
-"$wine" "$@" || status=$?
+"$@" || status=$?
 exit "$status"
