@@ -79,7 +79,7 @@ void pickAudioFilesWith(ScriptEvaluator& page, const OpenFileDialog& dialog) {
 
 void importMusicFolderWith(ScriptEvaluator& page, const FolderBrowser& browser) {
     BROWSEINFOW request = makeMusicFolderRequest(g_mainWindow);
-    auto freeItem = [&browser](ITEMIDLIST* item) { browser.free(item); };
+    auto freeItem = [&browser](ITEMIDLIST* item) { browser.release(item); };
     // Freed on every way out, a throwing walk or delivery included.
     const std::unique_ptr<ITEMIDLIST, decltype(freeItem)> item(browser.show(request), freeItem);
     if (!item) return;

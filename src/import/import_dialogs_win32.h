@@ -54,7 +54,7 @@ struct FolderBrowser {
     std::function<BOOL(PCIDLIST_ABSOLUTE, wchar_t*)> pathOf = [](PCIDLIST_ABSOLUTE item, wchar_t* path) {
         return SHGetPathFromIDListW(item, path);
     };
-    std::function<void(void*)> free = [](void* item) { CoTaskMemFree(item); };
+    std::function<void(void*)> release = [](void* item) { CoTaskMemFree(item); };
 };
 
 void pickAudioFilesWith(ScriptEvaluator& page, const OpenFileDialog& dialog);

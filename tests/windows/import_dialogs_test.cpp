@@ -207,7 +207,7 @@ struct FakeBrowser {
             buffer[path.size()] = L'\0';
             return TRUE;
         };
-        browser.free = [this](void* given) { freed.push_back(given); };
+        browser.release = [this](void* given) { freed.push_back(given); };
         return browser;
     }
 };
