@@ -55,7 +55,12 @@ BENCHMARK(BM_FindTypeF)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) times_[run.run_name.function_name] = run.GetAdjustedRealTime();
+        for (const auto& run : runs) {
+            // With repetitions, compare medians rather than single runs.
+            if (run.aggregate_name.empty() || run.aggregate_name == "median") {
+                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     void Finalize() override {

@@ -64,104 +64,166 @@ void appendPercentEncoded(std::string& out, unsigned char byte) {
     out += kHex[byte & 0x0F];
 }
 
-}  // namespace
-
-std::string utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3 / 2 + 1);
+void appendUtf16AsUtf8(std::string& out, std::u16string_view text) {
+    const std::size_t originalSize = out.size();
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 1 == text.size()) throwConversionError();
-            const char16_t next = text[i + 1];
-            if (next < 0xDC00 || next > 0xDFFF) throwConversionError();
-            appendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(next) - 0xDC00));
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
             ++i;
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            out.resize(originalSize);  // no partial result
             throwConversionError();
         } else {
             appendUtf8(out, unit);
         }
     }
+}
+
+void appendBytesAsDisplayUtf8(std::string& out, std::string_view bytes) {
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = validUtf8SequenceLength(bytes, i);
+        if (length != 0) {
+            i += length;
+            continue;
+        }
+        out.append(bytes, runStart, i - runStart);
+        out += "\xEF\xBF\xBD";  // U+FFFD
+        runStart = ++i;
+    }
+    out.append(bytes, runStart, bytes.size() - runStart);
+}
+
+bool needsUrlEscape(unsigned char byte, UrlPathStyle style) {
+    return byte == '%' || byte == '#' || byte == '?' || byte < 0x20 || byte == 0x7F ||
+           (byte == '\\' && style == UrlPathStyle::Posix);
+}
+
+void appendFileUrlPathText(std::string& out, std::string_view pathBytes, UrlPathStyle style) {
+    std::size_t runStart = 0;
+    const auto flush = [&](std::size_t end) { out.append(pathBytes, runStart, end - runStart); };
+    for (std::size_t i = 0; i < pathBytes.size();) {
+        const auto byte = static_cast<unsigned char>(pathBytes[i]);
+        if (byte >= 0x80) {
+            const std::size_t length = validUtf8SequenceLength(pathBytes, i);
+            if (length != 0) {
+                i += length;
+                continue;
+            }
+            flush(i);
+            appendPercentEncoded(out, byte);
+        } else if (byte == '\\' && style == UrlPathStyle::Windows) {
+            flush(i);
+            out += '/';
+        } else if (needsUrlEscape(byte, style)) {
+            flush(i);
+            appendPercentEncoded(out, byte);
+        } else {
+            ++i;
+            continue;
+        }
+        runStart = ++i;
+    }
+    flush(pathBytes.size());
+}
+
+// Templates, so that only the branch for this platform's path text is compiled.
+template <typename NativeChar>
+void appendNativeAsUtf8(std::string& out, std::basic_string_view<NativeChar> native) {
+    if constexpr (sizeof(NativeChar) == sizeof(char16_t)) {
+        appendUtf16AsUtf8(out, std::u16string_view(reinterpret_cast<const char16_t*>(native.data()), native.size()));
+    } else {
+        appendBytesAsDisplayUtf8(out, native);
+    }
+}
+
+template <typename NativeChar>
+void appendNativeAsFileUrl(std::string& out, std::basic_string_view<NativeChar> native) {
+    if constexpr (sizeof(NativeChar) == sizeof(char16_t)) {
+        std::string utf8;
+        appendNativeAsUtf8(utf8, native);
+        out += "file:///";
+        appendFileUrlPathText(out, utf8, UrlPathStyle::Windows);
+    } else {
+        const bool absolute = !native.empty() && native.front() == '/';
+        out += absolute ? "file://" : "file:///";
+        appendFileUrlPathText(out, native, UrlPathStyle::Posix);
+    }
+}
+
+template <typename NativeChar>
+bool nativeHasUtf8Form(std::basic_string_view<NativeChar> text) {
+    if constexpr (sizeof(NativeChar) == sizeof(char16_t)) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto unit = static_cast<char16_t>(text[i]);
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                if (i + 1 == text.size()) return false;
+                const auto next = static_cast<char16_t>(text[i + 1]);
+                if (next < 0xDC00 || next > 0xDFFF) return false;
+                ++i;
+            } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                return false;
+            }
+        }
+    }
+    return true;  // Linux names always have one: bad bytes become U+FFFD
+}
+
+}  // namespace
+
+std::string utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() * 3 / 2 + 1);
+    appendUtf16AsUtf8(out, text);
     return out;
 }
 
 std::string bytesToDisplayUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = validUtf8SequenceLength(bytes, i);
-        if (length == 0) {
-            out += "\xEF\xBF\xBD";  // U+FFFD
-            ++i;
-        } else {
-            out.append(bytes, i, length);
-            i += length;
-        }
-    }
+    appendBytesAsDisplayUtf8(out, bytes);
     return out;
 }
 
-namespace {
-
-// Templates, so that only the branch for this platform's path text is compiled.
-template <typename NativeText>
-std::string nativeToUtf8(const NativeText& native) {
-    if constexpr (sizeof(typename NativeText::value_type) == sizeof(char16_t)) {
-        return utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(native.data()), native.size()));
-    } else {
-        return bytesToDisplayUtf8(native);
-    }
+bool hasUtf8Form(NativePathView text) {
+    return nativeHasUtf8Form(text);
 }
 
-template <typename NativeText>
-std::string nativeToFileUrl(const NativeText& native) {
-    if constexpr (sizeof(typename NativeText::value_type) == sizeof(char16_t)) {
-        return "file:///" + fileUrlPathText(nativeToUtf8(native), UrlPathStyle::Windows);
-    } else {
-        const bool absolute = !native.empty() && native.front() == '/';
-        return (absolute ? "file://" : "file:///") + fileUrlPathText(native, UrlPathStyle::Posix);
-    }
+void appendNativeTextAsUtf8(std::string& out, NativePathView text) {
+    appendNativeAsUtf8(out, text);
 }
 
-}  // namespace
+void appendFileUrl(std::string& out, NativePathView pathText) {
+    appendNativeAsFileUrl(out, pathText);
+}
 
 std::string pathToUtf8(const std::filesystem::path& path) {
-    return nativeToUtf8(path.native());
+    std::string out;
+    appendNativeAsUtf8(out, NativePathView(path.native()));
+    return out;
+}
+
+std::string nativeTextToUtf8(NativePathView text) {
+    std::string out;
+    appendNativeAsUtf8(out, text);
+    return out;
 }
 
 std::string fileUrlPathText(std::string_view pathBytes, UrlPathStyle style) {
     std::string out;
     out.reserve(pathBytes.size() + 16);
-    for (std::size_t i = 0; i < pathBytes.size();) {
-        const auto byte = static_cast<unsigned char>(pathBytes[i]);
-        if (byte >= 0x80) {
-            const std::size_t length = validUtf8SequenceLength(pathBytes, i);
-            if (length == 0) {
-                appendPercentEncoded(out, byte);
-                ++i;
-            } else {
-                out.append(pathBytes, i, length);
-                i += length;
-            }
-            continue;
-        }
-        if (byte == '\\') {
-            if (style == UrlPathStyle::Windows) {
-                out += '/';
-            } else {
-                appendPercentEncoded(out, byte);
-            }
-        } else if (byte == '%' || byte == '#' || byte == '?' || byte < 0x20 || byte == 0x7F) {
-            appendPercentEncoded(out, byte);
-        } else {
-            out += static_cast<char>(byte);
-        }
-        ++i;
-    }
+    appendFileUrlPathText(out, pathBytes, style);
     return out;
 }
 
 std::string pathToFileUrl(const std::filesystem::path& path) {
-    return nativeToFileUrl(path.native());
+    std::string out;
+    out.reserve(path.native().size() + 16);
+    appendNativeAsFileUrl(out, NativePathView(path.native()));
+    return out;
 }

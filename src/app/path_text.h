@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+// A piece of a path's native text: UTF-16 on Windows, bytes on Linux.
+using NativePathView = std::basic_string_view<std::filesystem::path::value_type>;
+
 // UTF-16 to UTF-8. An unpaired surrogate anywhere fails the whole conversion
 // with a filesystem_error ("Cannot convert character sequence",
 // errc::illegal_byte_sequence); there is no partial result.
@@ -29,5 +32,13 @@ enum class UrlPathStyle {
 // UTF-8, and (Posix) the backslash. Spaces and non-ASCII text stay as they are.
 std::string fileUrlPathText(std::string_view pathBytes, UrlPathStyle style);
 
+// The same for a piece of native path text, returned or appended to `out`.
+std::string nativeTextToUtf8(NativePathView text);
+void appendNativeTextAsUtf8(std::string& out, NativePathView text);
+
+// Whether nativeTextToUtf8 succeeds for `text`, without converting it.
+bool hasUtf8Form(NativePathView text);
+
 // "file:///C:/Music/a b.mp3" on Windows, "file:///home/u/a b.mp3" on Linux.
 std::string pathToFileUrl(const std::filesystem::path& path);
+void appendFileUrl(std::string& out, NativePathView pathText);

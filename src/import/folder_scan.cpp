@@ -1,11 +1,11 @@
 #include "import/folder_scan.h"
 
-#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
 
 #include "app/path_text.h"
+#include "import/file_name.h"
 
 namespace fs = std::filesystem;
 
@@ -15,16 +15,46 @@ constexpr std::array<std::string_view, 8> kAudioExtensions = {
     ".mp3", ".wav", ".ogg", ".m4a", ".flac", ".aac", ".aiff", ".webm",
 };
 
-bool isDirectoryItself(const fs::directory_entry& entry) {
-    std::error_code error;
-    return fs::is_directory(entry.symlink_status(error)) && !error;
+// Compared on the native text: only ASCII letters are lowered, so a non-ASCII
+// unit never matches and nothing needs converting.
+bool equalsLoweringAscii(NativeView extension, std::string_view accepted) {
+    if (extension.size() != accepted.size()) return false;
+    for (std::size_t i = 0; i < accepted.size(); ++i) {
+        NativeChar c = extension[i];
+        if (c >= NativeChar('A') && c <= NativeChar('Z')) c = static_cast<NativeChar>(c - 'A' + 'a');
+        if (c != static_cast<NativeChar>(accepted[i])) return false;
+    }
+    return true;
 }
 
-bool isAudioFile(const fs::directory_entry& entry) {
+bool isAudioFileNameText(NativeView fileName) {
+    const NativeView extension = extensionOf(fileName);
+    if (extension.empty()) return false;
+    for (const auto accepted : kAudioExtensions) {
+        // A name with no UTF-8 form (Windows: an unpaired surrogate) could
+        // never become a track; leaving it out here keeps its siblings safe.
+        if (equalsLoweringAscii(extension, accepted)) return hasUtf8Form(fileName);
+    }
+    return false;
+}
+
+enum class EntryKind { AudioFile, Folder, Other };
+
+// Uses the type the listing already read where it can; only links cost a
+// status query, and only when their name is an audio name.
+EntryKind kindOf(const fs::directory_entry& entry) {
     std::error_code error;
-    const bool regular = entry.is_regular_file(error);  // follows links to files
-    if (error || !regular) return false;
-    return isAudioFileName(entry.path().filename());
+    const NativeView fileName = fileNameOf(entry.path().native());
+    if (entry.is_symlink(error)) {
+        if (error || !isAudioFileNameText(fileName)) return EntryKind::Other;
+        const bool regular = fs::is_regular_file(fs::status(entry.path(), error));
+        return regular && !error ? EntryKind::AudioFile : EntryKind::Other;
+    }
+    if (error) return EntryKind::Other;
+    if (entry.is_directory(error)) return error ? EntryKind::Other : EntryKind::Folder;
+    if (error) return EntryKind::Other;
+    const bool regular = entry.is_regular_file(error);
+    return regular && !error && isAudioFileNameText(fileName) ? EntryKind::AudioFile : EntryKind::Other;
 }
 
 constexpr auto kWalkOptions = fs::directory_options::skip_permission_denied;
@@ -32,24 +62,7 @@ constexpr auto kWalkOptions = fs::directory_options::skip_permission_denied;
 }  // namespace
 
 bool isAudioFileName(const fs::path& fileName) {
-    std::string extension;
-    try {
-        extension = pathToUtf8(fileName.extension());
-    } catch (const fs::filesystem_error&) {
-        return false;
-    }
-    for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    if (std::find(kAudioExtensions.begin(), kAudioExtensions.end(), extension) == kAudioExtensions.end()) return false;
-    // A name with no UTF-8 form (Windows: an unpaired surrogate) could never
-    // become a track; leaving it out here keeps its siblings safe.
-    try {
-        pathToUtf8(fileName);
-        return true;
-    } catch (const fs::filesystem_error&) {
-        return false;
-    }
+    return isAudioFileNameText(fileNameOf(fileName.native()));
 }
 
 std::vector<fs::path> scanMusicFolder(const fs::path& root) {
@@ -70,10 +83,10 @@ std::vector<fs::path> scanMusicFolder(const fs::path& root) {
                 continue;
             }
             fs::path subfolder;
-            if (isDirectoryItself(*listing)) {
-                subfolder = listing->path();
-            } else if (isAudioFile(*listing)) {
-                found.push_back(listing->path());
+            switch (kindOf(*listing)) {
+                case EntryKind::AudioFile: found.push_back(listing->path()); break;
+                case EntryKind::Folder: subfolder = listing->path(); break;
+                case EntryKind::Other: break;
             }
 
             listing.increment(error);

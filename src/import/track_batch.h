@@ -31,6 +31,10 @@ std::string buildTrackBatch(const std::vector<std::filesystem::path>& paths);
 // The script that hands `trackBatch` to window.sonabel.addTracksBatch.
 std::string buildBatchScript(std::string_view trackBatch);
 
+// The same script for `paths`, written in one pass; empty when no path could
+// be converted.
+std::string buildBatchScript(const std::vector<std::filesystem::path>& paths);
+
 // Builds one batch for `paths` and has the page run it; nothing for an empty
 // list (or one in which no path could be converted).
 void deliverTracks(ScriptEvaluator& page, const std::vector<std::filesystem::path>& paths);

@@ -86,3 +86,9 @@ TEST(BatchScriptInNode, AwkwardNamesArriveExactly) {
         EXPECT_EQ(lines[i], expected) << "name: " << c.name;
     }
 }
+
+TEST(BatchScriptInNode, TheOnePassScriptEqualsTheBatchEscapedAgain) {
+    const std::vector<fs::path> paths = {"/m/Say \"Hi\" - Don't.mp3", "/m/a\\b\n\x01.ogg", "/m/caf\xE9 #1.mp3",
+                                         "/m/odd.m\"p'3"};
+    EXPECT_EQ(buildBatchScript(paths), buildBatchScript(buildTrackBatch(paths)));
+}

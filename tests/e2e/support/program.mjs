@@ -12,7 +12,7 @@
 // `executable`, that program is run where it is instead of a copy.
 
 import { spawn } from 'node:child_process';
-import { copyFile, mkdir, mkdtemp, rm, writeFile } from 'node:fs/promises';
+import { chown, copyFile, mkdir, mkdtemp, readdir, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -23,7 +23,7 @@ import { findWindows, waitUntil } from './display.mjs';
 export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 export const builtProgram = path.join(repoRoot, 'build', 'sonabel');
 
-export async function launchProgram({ display, files = {}, dataHome = null, env = {}, args = [], executable = null }) {
+export async function launchProgram({ display, files = {}, dataHome = null, env = {}, args = [], executable = null, user = null }) {
   const folder = await mkdtemp(path.join(tmpdir(), 'sonabel-e2e-'));
   const appFolder = path.join(folder, 'app');
   await mkdir(appFolder, { recursive: true });
@@ -54,7 +54,14 @@ export async function launchProgram({ display, files = {}, dataHome = null, env 
   delete childEnv.WAYLAND_DISPLAY;
 
   const startedAt = Date.now();
-  const child = spawn(executable, args, { cwd: folder, env: childEnv, stdio: ['ignore', 'pipe', 'pipe'] });
+  // `user` ({uid, gid}) runs the program unprivileged, owning its folder.
+  if (user) await chownTree(folder, user);
+  const child = spawn(executable, args, {
+    cwd: folder,
+    env: childEnv,
+    stdio: ['ignore', 'pipe', 'pipe'],
+    ...(user ? { uid: user.uid, gid: user.gid } : {}),
+  });
   const program = { child, folder, appFolder, startedAt, stdout: '', stderr: '' };
   child.stdout.setEncoding('utf8').on('data', (text) => (program.stdout += text));
   child.stderr.setEncoding('utf8').on('data', (text) => (program.stderr += text));
@@ -83,4 +90,13 @@ export async function launchProgram({ display, files = {}, dataHome = null, env 
     await rm(folder, { recursive: true, force: true });
   };
   return program;
+}
+
+async function chownTree(folder, { uid, gid }) {
+  await chown(folder, uid, gid);
+  for (const entry of await readdir(folder, { withFileTypes: true })) {
+    const full = path.join(folder, entry.name);
+    if (entry.isDirectory()) await chownTree(full, { uid, gid });
+    else await chown(full, uid, gid);
+  }
 }
