@@ -1,0 +1,127 @@
+/* Sonabel player: where the library and the settings are kept. The library
+   lives in IndexedDB in chunks of packed tracks (see core.js), which keeps
+   100,000 tracks to a few dozen records that load in one pass. */
+(function (root) {
+  'use strict';
+  var core = root.SonabelCore;
+  var DB_NAME = 'sonabel';
+  var STORE = 'library';
+  var SETTINGS_KEY = 'sonabel.settings';
+  var PIN_KEY = 'sonabel.alwaysOnTop';
+
+  function openDb() {
+    return new Promise(function (resolve, reject) {
+      var req;
+      try { req = indexedDB.open(DB_NAME, 1); } catch (e) { reject(e); return; }
+      req.onupgradeneeded = function () {
+        if (!req.result.objectStoreNames.contains(STORE)) req.result.createObjectStore(STORE);
+      };
+      req.onsuccess = function () { resolve(req.result); };
+      req.onerror = function () { reject(req.error); };
+      req.onblocked = function () { reject(new Error('database blocked')); };
+    });
+  }
+
+  // `source` returns the library to write; writes wait until load() is done,
+  // so nothing can overwrite stored tracks before they were read.
+  function LibraryStore(source) {
+    this.source = source;
+    this.loaded = false;
+    this.db = null;
+    this.dirty = new Set();   // chunk numbers to write
+    this.timer = 0;
+    this.writing = null;
+    this.lastChunks = 0;      // chunks that exist in the store
+  }
+
+  // Resolves with a library; any failure (no IndexedDB, damaged records)
+  // gives an empty one, so the page always starts.
+  LibraryStore.prototype.load = function () {
+    var self = this;
+    return openDb().then(function (db) {
+      self.db = db;
+      return new Promise(function (resolve) {
+        var tx = db.transaction(STORE, 'readonly');
+        var st = tx.objectStore(STORE);
+        var metaReq = st.get('meta');
+        var allReq = st.getAll(IDBKeyRange.bound(0, Infinity));
+        tx.oncomplete = function () {
+          var chunks = allReq.result || [];
+          self.lastChunks = chunks.length;
+          resolve(core.unpackLibrary(metaReq.result, chunks));
+        };
+        tx.onerror = tx.onabort = function () { resolve(new core.Library()); };
+      });
+    }).catch(function () { return new core.Library(); }).then(function (lib) {
+      self.loaded = true;
+      return lib;
+    });
+  };
+
+  // Marks chunks for writing; `from` (a position) means every chunk from it on.
+  LibraryStore.prototype.touch = function (lib, from, to) {
+    if (from < 0) return;
+    var last = Math.max(core.chunkCount(lib.size()), this.lastChunks);
+    var a = Math.floor(from / core.CHUNK_SIZE);
+    var b = to === undefined ? last - 1 : Math.floor(to / core.CHUNK_SIZE);
+    for (var c = a; c <= b; c++) this.dirty.add(c);
+    this.schedule();
+  };
+
+  LibraryStore.prototype.schedule = function () {
+    var self = this;
+    clearTimeout(this.timer);
+    this.timer = setTimeout(function () { self.flush(); }, 400);
+  };
+
+  // Writes the dirty chunks and the meta record in one transaction, so a
+  // reload never sees half an update.
+  LibraryStore.prototype.flush = function () {
+    var self = this;
+    clearTimeout(this.timer);
+    if (!this.loaded || !this.db || !this.dirty.size) return Promise.resolve();
+    if (this.writing) {
+      return this.writing.then(function () { return self.flush(); });
+    }
+    var lib = this.source();
+    var chunks = Array.from(this.dirty);
+    this.dirty.clear();
+    var count = core.chunkCount(lib.size());
+    this.writing = new Promise(function (resolve) {
+      var tx;
+      try { tx = self.db.transaction(STORE, 'readwrite'); } catch (e) { resolve(); return; }
+      var st = tx.objectStore(STORE);
+      for (var i = 0; i < chunks.length; i++) {
+        var c = chunks[i];
+        if (c < count) st.put(core.packChunk(lib.tracks, c), c);
+        else st.delete(c);
+      }
+      st.put({ version: core.STORE_VERSION, count: lib.size(), chunkSize: core.CHUNK_SIZE }, 'meta');
+      tx.oncomplete = function () { self.lastChunks = count; resolve(); };
+      tx.onerror = tx.onabort = function () { resolve(); };
+    }).then(function () { self.writing = null; });
+    return this.writing;
+  };
+
+  function loadSettings() {
+    try { return core.parseSettings(localStorage.getItem(SETTINGS_KEY)); } catch (e) { return core.defaultSettings(); }
+  }
+
+  function saveSettings(s) {
+    try { localStorage.setItem(SETTINGS_KEY, core.serializeSettings(s)); } catch (e) { /* storage full or off */ }
+  }
+
+  // Keep-on-top lasts as long as the window does, like the shell's own flag.
+  function loadPinned() {
+    try { return sessionStorage.getItem(PIN_KEY) === '1'; } catch (e) { return false; }
+  }
+
+  function savePinned(on) {
+    try { sessionStorage.setItem(PIN_KEY, on ? '1' : '0'); } catch (e) { /* ignore */ }
+  }
+
+  root.SonabelStore = {
+    LibraryStore: LibraryStore, loadSettings: loadSettings, saveSettings: saveSettings,
+    loadPinned: loadPinned, savePinned: savePinned, SETTINGS_KEY: SETTINGS_KEY, DB_NAME: DB_NAME
+  };
+})(self);
