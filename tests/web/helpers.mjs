@@ -3,7 +3,7 @@
 // audio fixtures made with sox.
 import { chromium } from 'playwright-core';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -12,21 +12,26 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 export const root = path.resolve(here, '../..');
 export const pageUrl = pathToFileURL(path.join(root, 'src/web/index.html')).href;
 
+// One browser per test file; each test takes a fresh context, which has
+// storage of its own, so no test sees another's library.
 export async function launch() {
-  const userDataDir = mkdtempSync(path.join(tmpdir(), 'sonabel-profile-'));
-  const context = await chromium.launchPersistentContext(userDataDir, {
+  const browser = await chromium.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
-    viewport: { width: 860, height: 640 },
     args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
       '--disable-component-update', '--no-first-run', '--disable-sync',
       '--autoplay-policy=no-user-gesture-required'],
   });
-  const close = async () => {
-    await context.close().catch(() => {});
-    rmSync(userDataDir, { recursive: true, force: true });
+  const contexts = [];
+  return {
+    browser,
+    async fresh() {
+      const context = await browser.newContext({ viewport: { width: 860, height: 640 } });
+      contexts.push(context);
+      return context;
+    },
+    async close() { await browser.close().catch(() => {}); },
   };
-  return { context, close, userDataDir };
 }
 
 // A file URL as the shell writes one: the absolute path, with %, # and ?
@@ -112,4 +117,35 @@ export function writeBroken(dir, name) {
   const file = path.join(dir, name);
   writeFileSync(file, 'this is not audio at all '.repeat(200));
   return file;
+}
+
+// The rendered rows, in list order, as arrays of cell texts.
+export async function rows(page) {
+  return page.$$eval('.viewport .row:not([hidden])', (els) => els
+    .map((r) => ({ i: Number(r.getAttribute('aria-rowindex')), cells: [...r.querySelectorAll('.txt')].map((c) => c.textContent), cls: r.className }))
+    .sort((a, b) => a.i - b.i));
+}
+
+export async function titles(page) {
+  return (await rows(page)).map((r) => r.cells[1]);
+}
+
+export async function audioState(page) {
+  return page.evaluate(() => {
+    const a = document.getElementById('audio');
+    return { src: a.getAttribute('src'), paused: a.paused, time: a.currentTime, duration: a.duration, volume: a.volume, muted: a.muted, ended: a.ended };
+  });
+}
+
+export function fakeRecords(n, prefix = 'Track') {
+  return Array.from({ length: n }, (_, i) => ({
+    title: `${prefix} ${String(i).padStart(6, '0')}`,
+    artist: `Artist ${i % 97}`,
+    url: `file:///nowhere/music/${prefix}-${i}.mp3`,
+    format: 'MP3',
+  }));
+}
+
+export async function deliver(page, records) {
+  await page.evaluate(batchScript(records));
 }
