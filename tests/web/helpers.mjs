@@ -79,8 +79,9 @@ export function recordFor(file) {
 
 // Opens the player with a stand-in bridge. `imports` maps an action name to
 // the records it delivers; every call is logged in `calls`.
-export async function openPlayer(context, { bridge = true, imports = {} } = {}) {
+export async function openPlayer(context, { bridge = true, imports = {}, init } = {}) {
   const page = await context.newPage();
+  if (init) await page.addInitScript(init);
   const calls = [];
   const errors = [];
   page.on('pageerror', (e) => errors.push(String(e)));
@@ -149,3 +150,15 @@ export function fakeRecords(n, prefix = 'Track') {
 export async function deliver(page, records) {
   await page.evaluate(batchScript(records));
 }
+
+// Records the title of every track that starts playing, in window.__played.
+export async function logPlays(page) {
+  await page.evaluate(() => {
+    window.__played = [];
+    document.getElementById('audio').addEventListener('playing', () => {
+      window.__played.push(document.getElementById('now-title').textContent);
+    });
+  });
+}
+
+export const played = (page) => page.evaluate(() => window.__played.slice());

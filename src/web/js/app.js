@@ -334,7 +334,19 @@
 
   // ------------------------------------------------------------ playback
 
-  function playable(t) { return t && !t.bad; }
+  // Tracks already known to be unplayable are passed over; each is still
+  // reported once, whoever found it out first.
+  function playable(t) {
+    if (!t) return false;
+    if (t.bad) reportBad(t);
+    return !t.bad;
+  }
+
+  function reportBad(t) {
+    if (state.reported.has(t.url)) return;
+    state.reported.add(t.url);
+    announce('Can\u2019t play \u201c' + t.title + '\u201d \u2014 skipped');
+  }
 
   function showNowPlaying() {
     var t = state.current;
@@ -484,10 +496,7 @@
     if (!t || !audio.getAttribute('src')) return;
     t.bad = true;
     store.touch(lib, t.index, t.index);
-    if (!state.reported.has(t.url)) {
-      state.reported.add(t.url);
-      announce('Can\u2019t play \u201c' + t.title + '\u201d \u2014 skipped');
-    }
+    reportBad(t);
     state.failures++;
     // One pass over the list finding nothing playable ends the attempt.
     if (state.failures > state.view.length) { state.failures = 0; audio.pause(); updatePlayButton(); render(); return; }
