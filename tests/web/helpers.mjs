@@ -3,7 +3,7 @@
 // audio fixtures made with sox.
 import { chromium } from 'playwright-core';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -12,15 +12,17 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 export const root = path.resolve(here, '../..');
 export const pageUrl = pathToFileURL(path.join(root, 'src/web/index.html')).href;
 
+const CHROMIUM_ARGS = ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+  '--disable-component-update', '--no-first-run', '--disable-sync',
+  '--autoplay-policy=no-user-gesture-required'];
+
 // One browser per test file; each test takes a fresh context, which has
 // storage of its own, so no test sees another's library.
 export async function launch() {
   const browser = await chromium.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-      '--disable-component-update', '--no-first-run', '--disable-sync',
-      '--autoplay-policy=no-user-gesture-required'],
+    args: CHROMIUM_ARGS,
   });
   const contexts = [];
   return {
@@ -31,6 +33,21 @@ export async function launch() {
       return context;
     },
     async close() { await browser.close().catch(() => {}); },
+  };
+}
+
+// A browser with an on-disk profile in a fresh folder, as the shell keeps.
+export async function launchPersistent() {
+  const dir = mkdtempSync(path.join(tmpdir(), 'sonabel-profile-'));
+  const context = await chromium.launchPersistentContext(dir, {
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    viewport: { width: 860, height: 640 },
+    args: CHROMIUM_ARGS,
+  });
+  return {
+    context,
+    async close() { await context.close().catch(() => {}); rmSync(dir, { recursive: true, force: true }); },
   };
 }
 

@@ -30,6 +30,12 @@
 
   var store = new Store.LibraryStore(function () { return lib; });
   var settings = Store.loadSettings();
+  var saveFailReported = false;
+  store.onfail = function () {
+    if (saveFailReported) return;
+    saveFailReported = true;
+    announce('The library could not be saved; it will be tried again with the next change');
+  };
   var lib = new core.Library();
   var state = {
     sorted: null, sortedVersion: -1,
@@ -266,6 +272,14 @@
 
   // -------------------------------------------------------------- import
 
+  // Runs the search code once over the whole library while the page is idle,
+  // so the first real keystroke finds it compiled and its strings warm.
+  var warmTimer = 0;
+  function warmSearch() {
+    clearTimeout(warmTimer);
+    warmTimer = setTimeout(function () { core.filterTracks(lib.tracks, ['\u0001']); }, 1000);
+  }
+
   function addTracksBatch(records) {
     try {
       var before = lib.size();
@@ -273,6 +287,7 @@
       if (r.added) {
         store.touch(lib, before);
         refreshView();
+        warmSearch();
       }
       announce(core.batchMessage(r));
       return r.added;
@@ -914,6 +929,7 @@
     }
     state.sorted = null;
     refreshView();
+    if (lib.size()) warmSearch();
     if (settings.lastUrl && lib.byUrl.has(settings.lastUrl)) {
       var t = lib.byUrl.get(settings.lastUrl);
       state.cursor = state.anchor = t;
@@ -923,6 +939,7 @@
       render();
     }
     state.ready = true;
+    if (window.performance && performance.mark) performance.mark('sonabel-ready');
     document.documentElement.setAttribute('data-ready', 'true');
     return lib.size();
   });

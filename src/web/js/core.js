@@ -20,13 +20,11 @@
   // Search and sort compare folded text: lower case without accents, so that
   // "cafe" finds "Café" and sorting does not split on case.
   var MARKS = /[\u0300-\u036f]/g;
+  var NON_ASCII = /[^\x00-\x7f]/;
   function fold(s) {
     var lower = s.toLowerCase();
     // Pure ASCII is by far the common case and needs no normalisation.
-    for (var i = 0; i < lower.length; i++) {
-      if (lower.charCodeAt(i) > 127) return lower.normalize('NFD').replace(MARKS, '');
-    }
-    return lower;
+    return NON_ASCII.test(lower) ? lower.normalize('NFD').replace(MARKS, '') : lower;
   }
 
   function makeTrack(title, artist, url, format, duration, bad) {
@@ -35,8 +33,15 @@
       title: title, artist: artist, url: url, format: format,
       duration: typeof duration === 'number' && isFinite(duration) && duration >= 0 ? duration : null,
       bad: !!bad,
-      ft: fold(title), fa: fold(artist)
+      key: null // search text, made on first use: an ingest of 100,000 tracks should not wait for it
     };
+  }
+
+  // Folded title and artist, apart by a character that no search term
+  // contains, so that a term cannot match across the two. join, unlike +,
+  // gives a flat string, which later searches scan faster.
+  function keyOf(t) {
+    return t.key || (t.key = [fold(t.title), fold(t.artist)].join('\u0000'));
   }
 
   function Library() {
@@ -114,24 +119,36 @@
 
   function cmpStr(a, b) { return a < b ? -1 : a > b ? 1 : 0; }
 
-  var COMPARE = {
-    title: function (a, b) { return cmpStr(a.ft, b.ft) || cmpStr(a.fa, b.fa) || a.index - b.index; },
-    artist: function (a, b) { return cmpStr(a.fa, b.fa) || cmpStr(a.ft, b.ft) || a.index - b.index; },
-    format: function (a, b) { return cmpStr(a.format, b.format) || cmpStr(a.fa, b.fa) || cmpStr(a.ft, b.ft) || a.index - b.index; },
-    duration: function (a, b) {
-      // Unknown durations stay at the end whichever way the column is sorted.
-      if (a.duration === null || b.duration === null) {
-        if (a.duration === b.duration) return a.index - b.index;
-        return a.duration === null ? 1 : -1;
-      }
-      return a.duration - b.duration || a.index - b.index;
-    }
+  // Text columns sort on folded keys made once per sort: [key, track] pairs.
+  var SORT_TEXT = {
+    title: function (t) { return keyOf(t); },
+    artist: function (t) { return fold(t.artist) + '\u0000' + fold(t.title); },
+    format: function (t) { return t.format + '\u0000' + fold(t.artist) + '\u0000' + fold(t.title); }
   };
+
+  function byDuration(a, b) {
+    // Unknown durations stay at the end whichever way the column is sorted.
+    if (a.duration === null || b.duration === null) {
+      if (a.duration === b.duration) return a.index - b.index;
+      return a.duration === null ? 1 : -1;
+    }
+    return a.duration - b.duration || a.index - b.index;
+  }
 
   // The whole library in the given order, as an array of tracks.
   function sortTracks(tracks, key, dir) {
-    var out = tracks.slice();
-    if (key !== 'index' && COMPARE[key]) out.sort(COMPARE[key]);
+    var out;
+    if (SORT_TEXT[key]) {
+      var make = SORT_TEXT[key];
+      var pairs = new Array(tracks.length);
+      for (var i = 0; i < tracks.length; i++) pairs[i] = [make(tracks[i]), tracks[i]];
+      pairs.sort(function (a, b) { return cmpStr(a[0], b[0]) || a[1].index - b[1].index; });
+      out = new Array(pairs.length);
+      for (var j = 0; j < pairs.length; j++) out[j] = pairs[j][1];
+    } else {
+      out = tracks.slice();
+      if (key === 'duration') out.sort(byDuration);
+    }
     if (dir === 'desc') {
       if (key === 'duration') {
         var known = out.filter(function (t) { return t.duration !== null; }).reverse();
@@ -147,13 +164,14 @@
   // ---- search -----------------------------------------------------------
 
   function parseQuery(text) {
-    var q = fold(String(text || '')).trim();
+    var q = fold(String(text || '')).replace(/\u0000/g, '').trim();
     return q ? q.split(/\s+/) : [];
   }
 
   function matches(t, terms) {
+    var key = t.key || keyOf(t);
     for (var i = 0; i < terms.length; i++) {
-      if (t.ft.indexOf(terms[i]) < 0 && t.fa.indexOf(terms[i]) < 0) return false;
+      if (key.indexOf(terms[i]) < 0) return false;
     }
     return true;
   }
@@ -162,8 +180,16 @@
   function filterTracks(ordered, query) {
     var terms = Array.isArray(query) ? query : parseQuery(query);
     if (!terms.length) return ordered;
-    var out = [];
-    for (var i = 0; i < ordered.length; i++) if (matches(ordered[i], terms)) out.push(ordered[i]);
+    var out = [], n = ordered.length, i, t;
+    if (terms.length === 1) {
+      var term = terms[0];
+      for (i = 0; i < n; i++) {
+        t = ordered[i];
+        if ((t.key || keyOf(t)).indexOf(term) >= 0) out.push(t);
+      }
+      return out;
+    }
+    for (i = 0; i < n; i++) if (matches(ordered[i], terms)) out.push(ordered[i]);
     return out;
   }
 
@@ -373,7 +399,7 @@
   }
 
   return {
-    isValidRecord: isValidRecord, fold: fold, makeTrack: makeTrack, Library: Library,
+    isValidRecord: isValidRecord, fold: fold, keyOf: keyOf, makeTrack: makeTrack, Library: Library,
     SORT_KEYS: SORT_KEYS, sortTracks: sortTracks,
     parseQuery: parseQuery, filterTracks: filterTracks, narrows: narrows, matches: matches,
     Shuffle: Shuffle, shuffleInPlace: shuffleInPlace, stepIndex: stepIndex,

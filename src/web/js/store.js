@@ -88,18 +88,31 @@
     this.dirty.clear();
     var count = core.chunkCount(lib.size());
     this.writing = new Promise(function (resolve) {
-      var tx;
-      try { tx = self.db.transaction(STORE, 'readwrite'); } catch (e) { resolve(); return; }
-      var st = tx.objectStore(STORE);
-      for (var i = 0; i < chunks.length; i++) {
-        var c = chunks[i];
-        if (c < count) st.put(core.packChunk(lib.tracks, c), c);
-        else st.delete(c);
+      function failed(e) {
+        if (e && e.preventDefault) e.preventDefault();
+        // Nothing of it was written: keep the chunks for the next attempt.
+        chunks.forEach(function (c) { self.dirty.add(c); });
+        resolve(false);
       }
-      st.put({ version: core.STORE_VERSION, count: lib.size(), chunkSize: core.CHUNK_SIZE }, 'meta');
-      tx.oncomplete = function () { self.lastChunks = count; resolve(); };
-      tx.onerror = tx.onabort = function () { resolve(); };
-    }).then(function () { self.writing = null; });
+      var tx;
+      try {
+        tx = self.db.transaction(STORE, 'readwrite');
+        tx.oncomplete = function () { self.lastChunks = count; resolve(true); };
+        tx.onerror = tx.onabort = failed;
+        var st = tx.objectStore(STORE);
+        for (var i = 0; i < chunks.length; i++) {
+          var c = chunks[i];
+          if (c < count) st.put(core.packChunk(lib.tracks, c), c);
+          else st.delete(c);
+        }
+        st.put({ version: core.STORE_VERSION, count: lib.size(), chunkSize: core.CHUNK_SIZE }, 'meta');
+      } catch (e) {
+        if (tx) { try { tx.abort(); } catch (e2) { failed(); } } else failed();
+      }
+    }).then(function (ok) {
+      self.writing = null;
+      if (!ok && self.onfail) self.onfail();
+    });
     return this.writing;
   };
 
