@@ -518,12 +518,21 @@
     if (!step(state.direction, true)) { updatePlayButton(); render(); }
   });
 
+  // The duration can arrive after the metadata (see probe()).
+  function takeDuration() {
+    var t = state.current;
+    if (!t || !isFinite(audio.duration) || t.duration === audio.duration) return;
+    if (lib.setDuration(t, audio.duration)) { store.touch(lib, t.index, t.index); updateStatus(); }
+    el.seek.max = String(audio.duration);
+    el.total.textContent = core.formatTime(audio.duration);
+    render();
+  }
+  audio.addEventListener('durationchange', takeDuration);
+
   audio.addEventListener('loadedmetadata', function () {
     var t = state.current;
     if (!t) return;
-    if (isFinite(audio.duration) && t.duration !== audio.duration) {
-      if (lib.setDuration(t, audio.duration)) { store.touch(lib, t.index, t.index); updateStatus(); }
-    }
+    takeDuration();
     if (t.bad) { t.bad = false; store.touch(lib, t.index, t.index); }
     el.seek.max = String(isFinite(audio.duration) ? audio.duration : 0);
     el.total.textContent = core.formatTime(audio.duration);
@@ -539,6 +548,7 @@
   audio.addEventListener('play', updatePlayButton);
   audio.addEventListener('pause', function () { updatePlayButton(); saveNow(); });
   audio.addEventListener('timeupdate', function () {
+    if (state.current && state.current.duration === null) takeDuration();
     updatePosition();
     var now = Date.now();
     if (now - state.lastSave > 3000) saveNow();
@@ -845,10 +855,11 @@
     var a = probes.pop() || new Audio();
     a.preload = 'metadata';
     a.muted = true;
-    var timer = 0;
+    var timer = 0, poll = 0;
     function done(ok) {
       clearTimeout(timer);
-      a.onloadedmetadata = a.onerror = null;
+      clearInterval(poll);
+      a.onloadedmetadata = a.ondurationchange = a.onerror = null;
       a.removeAttribute('src');
       a.load();
       probes.push(a);
@@ -863,10 +874,17 @@
       if (settings.sortKey === 'duration') state.sortedVersion = -1; // order depends on it; re-sort on next change
       queueRender();
     }
+    function check() {
+      if (isFinite(a.duration)) { a.__d = a.duration; done(true); }
+    }
+    // Some engines report an infinite duration at first for files without a
+    // length header and learn the real one shortly after, not always with an
+    // event; look again for a while.
     a.onloadedmetadata = function () {
-      a.__d = a.duration;
-      done(isFinite(a.duration) ? true : false);
+      check();
+      if (inFlight.has(t) && !poll) poll = setInterval(check, 250);
     };
+    a.ondurationchange = check;
     a.onerror = function () { done('bad'); };
     timer = setTimeout(function () { done(false); }, PROBE_TIMEOUT);
     a.src = t.url;
