@@ -414,6 +414,7 @@
     el.elapsed.textContent = '0:00';
     el.total.textContent = '0:00';
     el.seek.value = '0';
+    setFill(el.seek, 0, 0);
     showNowPlaying();
     updatePlayButton();
   }
@@ -555,6 +556,11 @@
   });
   audio.addEventListener('seeked', updatePosition);
 
+  function setFill(range, value, max) {
+    var p = max > 0 && isFinite(max) ? Math.max(0, Math.min(100, value / max * 100)) : 0;
+    range.style.setProperty('--fill', p.toFixed(2) + '%');
+  }
+
   function updatePlayButton() {
     var playing = !audio.paused && !!state.current;
     el.play.classList.toggle('is-playing', playing);
@@ -567,7 +573,10 @@
   function updatePosition() {
     if (!state.current) return;
     var pos = state.restoring !== null && state.restoring !== undefined ? state.restoring : audio.currentTime;
-    if (!state.seeking) el.seek.value = String(pos);
+    if (!state.seeking) {
+      el.seek.value = String(pos);
+      setFill(el.seek, pos, audio.duration);
+    }
     el.elapsed.textContent = core.formatTime(pos);
     el.seek.setAttribute('aria-valuetext', core.formatTime(pos) + ' of ' + core.formatTime(audio.duration));
     if (state.restoring === null || state.restoring === undefined) settings.lastPosition = audio.currentTime || 0;
@@ -583,6 +592,7 @@
   el.seek.addEventListener('input', function () {
     state.seeking = true;
     el.elapsed.textContent = core.formatTime(Number(el.seek.value));
+    setFill(el.seek, Number(el.seek.value), Number(el.seek.max));
   });
   el.seek.addEventListener('change', function () {
     state.seeking = false;
@@ -621,6 +631,7 @@
     audio.volume = settings.volume;
     audio.muted = settings.muted;
     el.volume.value = String(settings.volume);
+    setFill(el.volume, settings.muted ? 0 : settings.volume, 1);
     el.volume.setAttribute('aria-valuetext', Math.round(settings.volume * 100) + '%');
     el.mute.setAttribute('aria-pressed', settings.muted ? 'true' : 'false');
     el.mute.setAttribute('aria-label', 'Mute');
@@ -706,7 +717,10 @@
     return target === el.search;
   }
 
+  document.addEventListener('mousedown', function () { document.body.classList.add('pointer'); }, true);
+
   document.addEventListener('keydown', function (e) {
+    if (e.key !== 'Control' && e.key !== 'Shift' && e.key !== 'Alt' && e.key !== 'Meta') document.body.classList.remove('pointer');
     if (el.confirm.open) return;
     var t = e.target, key = e.key, ctrl = e.ctrlKey || e.metaKey;
     if (ctrl && !e.altKey && (key === 'f' || key === 'F')) {
