@@ -166,6 +166,23 @@ describe('shuffle', () => {
     assert.equal(sh.next(false), undefined);
   });
 
+  test('a track picked by hand joins the pass without costing another its turn', () => {
+    for (let seed = 1; seed < 50; seed++) {
+      const items = [1, 2, 3, 4, 5, 6];
+      const sh = new core.Shuffle(items, seeded(seed));
+      const heard = [sh.next(false), sh.next(false), sh.next(false)];
+      const upcoming = sh.order.slice(sh.pos + 1);
+      sh.moveTo(heard[0]); // an old one again
+      assert.equal(sh.current(), heard[0]);
+      sh.moveTo(upcoming[1]); // one from later in the pass
+      assert.equal(sh.current(), upcoming[1]);
+      const rest = [];
+      for (let x; (x = sh.next(false)) !== undefined;) rest.push(x);
+      assert.deepEqual(rest.sort(), upcoming.filter((x) => x !== upcoming[1]).sort(), `seed ${seed}`);
+    }
+    assert.equal(new core.Shuffle([1], seeded(1)).moveTo(9), false);
+  });
+
   test('an empty pool yields nothing', () => {
     const sh = new core.Shuffle([], seeded(1));
     assert.equal(sh.next(true), undefined);

@@ -2,7 +2,7 @@
 // the last track and its position), lazy durations, and damaged storage.
 import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { rmSync, symlinkSync } from 'node:fs';
+import { copyFileSync, rmSync, symlinkSync } from 'node:fs';
 import path from 'node:path';
 import {
   launch, openPlayer, deliver, rows, titles, audioState, makeFixtures, tempDir, recordFor, writeBroken, pageUrl,
@@ -63,6 +63,26 @@ describe('persistence', () => {
     await page.click('#play');
     await page.waitForFunction(() => document.getElementById('audio').currentTime > 3.6);
     assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('a last track whose file has gone is marked, and nothing starts by itself', async () => {
+    const gone = path.join(dir, 'Epsilon - Moved Away.wav');
+    copyFileSync(f['Alpha - Long.wav'], gone);
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, [recordFor(gone), recordFor(f['Gamma - Mid.flac'])]);
+    await page.dblclick('.viewport .row[aria-rowindex="2"]');
+    await page.waitForFunction(() => document.getElementById('audio').currentTime > 0.2);
+    await page.click('#play');
+    await page.waitForTimeout(700);
+    rmSync(gone);
+    await reload(page);
+    await page.waitForFunction(() => document.querySelector('.viewport .row[aria-rowindex="2"]').classList.contains('bad'));
+    await page.waitForTimeout(500);
+    const s = await audioState(page);
+    assert.equal(s.paused, true);
+    assert.equal(await page.textContent('#now-title'), 'Moved Away');
+    assert.match(await page.textContent('#toast'), /Moved Away/);
     await page.close();
   });
 

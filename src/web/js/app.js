@@ -220,7 +220,8 @@
     var view = state.view;
     if (!view.length) return;
     var n = state.cursor ? view.indexOf(state.cursor) : -1;
-    n = n < 0 ? (delta > 0 ? 0 : view.length - 1) : Math.max(0, Math.min(view.length - 1, n + delta));
+    if (n < 0) n = delta > 0 ? -1 : view.length;
+    n = Math.max(0, Math.min(view.length - 1, n + delta));
     var t = view[n];
     if (extend && state.anchor) selectRange(state.anchor, t, false);
     else selectOnly(t);
@@ -280,21 +281,51 @@
     warmTimer = setTimeout(function () { core.filterTracks(lib.tracks, ['\u0001']); }, 1000);
   }
 
+  // A batch is taken in two steps: the first rows at once, so they show
+  // without waiting for the rest of a large batch, then the rest in the next
+  // task. Batches that come meanwhile wait their turn.
+  var FIRST_STEP = 2000;
+  var batches = [];
+
   function addTracksBatch(records) {
     try {
-      var before = lib.size();
-      var r = lib.addRecords(records);
-      if (r.added) {
-        store.touch(lib, before);
-        refreshView();
-        warmSearch();
-      }
-      announce(core.batchMessage(r));
-      return r.added;
+      if (!Array.isArray(records)) return;
+      batches.push({ records: records, pos: 0, result: { added: 0, duplicates: 0, skipped: 0 } });
+      if (batches.length === 1) ingest(FIRST_STEP);
     } catch (e) {
       // Whatever the shell hands us must never break the page.
-      return 0;
     }
+  }
+
+  // Runs fn once the next frame is on screen. A timer task alone would run
+  // before the frame; a hidden window paints no frames, hence the fallback.
+  function afterPaint(fn) {
+    var done = false;
+    function once() { if (!done) { done = true; fn(); } }
+    requestAnimationFrame(function () { setTimeout(once, 0); });
+    setTimeout(once, 100);
+  }
+
+  function ingest(step) {
+    var job = batches[0];
+    if (!job) return;
+    try {
+      var before = lib.size(), added = job.result.added;
+      var end = Math.min(job.records.length, job.pos + step);
+      lib.addRecords(job.records, job.pos, end, job.result);
+      job.pos = end;
+      if (job.result.added > added) {
+        store.touch(lib, before);
+        refreshView();
+      }
+    } catch (e) {
+      job.pos = job.records.length;
+    }
+    if (job.pos < job.records.length) { afterPaint(function () { ingest(Infinity); }); return; }
+    batches.shift();
+    announce(core.batchMessage(job.result));
+    if (job.result.added) warmSearch();
+    if (batches.length) setTimeout(function () { ingest(FIRST_STEP); }, 0);
   }
 
   var importButtons = Array.prototype.slice.call(document.querySelectorAll('[data-action]'));
@@ -382,6 +413,7 @@
     state.current = t;
     state.direction = opts.direction || 1;
     state.restoring = opts.position ? opts.position : null;
+    state.wantPlay = !opts.paused;
     if (state.shuffle && opts.force) state.shuffleStale = true;
     settings.lastUrl = t.url;
     settings.lastPosition = opts.position || 0;
@@ -398,6 +430,7 @@
   }
 
   function startPlaying() {
+    state.wantPlay = true;
     var p = audio.play();
     // A file that cannot play is handled by the error event; a refused
     // autoplay just leaves us paused.
@@ -429,23 +462,21 @@
     if (audio.paused) {
       if (state.current.bad && !audio.currentSrc) { playTrack(state.current, { force: true }); return; }
       startPlaying();
-    } else audio.pause();
+    } else pause();
+  }
+
+  // Pausing on purpose; wantPlay tells a failing load whether to move on.
+  function pause() {
+    state.wantPlay = false;
+    audio.pause();
   }
 
   function syncShuffle() {
     if (!state.shuffle) state.shuffle = new core.Shuffle(state.view, Math.random, state.current || undefined);
     else if (state.shuffleStale) state.shuffle.sync(state.view);
     state.shuffleStale = false;
-    var cur = state.shuffle.current();
-    if (state.current && cur !== state.current) {
-      // Playing something chosen by hand: the pass continues after it.
-      var i = state.shuffle.order.indexOf(state.current);
-      if (i >= 0) {
-        state.shuffle.order.splice(i, 1);
-        state.shuffle.order.splice(state.shuffle.pos + 1, 0, state.current);
-        state.shuffle.pos++;
-      }
-    }
+    // Playing something chosen by hand: the pass continues after it.
+    if (state.current && state.shuffle.current() !== state.current) state.shuffle.moveTo(state.current);
   }
 
   function pickShuffle(dir, auto) {
@@ -486,7 +517,7 @@
     }
     if (t) { playTrack(t, { direction: dir }); return true; }
     if (auto) {
-      audio.pause();
+      pause();
       if (state.current && !state.current.bad) audio.currentTime = 0;
     }
     return false;
@@ -513,9 +544,12 @@
     t.bad = true;
     store.touch(lib, t.index, t.index);
     reportBad(t);
+    render();
+    // A track loaded paused (the one restored at start) is only marked.
+    if (!state.wantPlay) return;
     state.failures++;
     // One pass over the list finding nothing playable ends the attempt.
-    if (state.failures > state.view.length) { state.failures = 0; audio.pause(); updatePlayButton(); render(); return; }
+    if (state.failures > state.view.length) { state.failures = 0; pause(); updatePlayButton(); return; }
     if (!step(state.direction, true)) { updatePlayButton(); render(); }
   });
 
@@ -694,6 +728,7 @@
     } else if (window.confirm('Clear the library? Your files stay where they are.')) doClear();
   }
   function doClear() {
+    batches = [];
     unload();
     lib.clear();
     state.selection = new Set();
@@ -823,8 +858,8 @@
     var ms = navigator.mediaSession;
     var handlers = {
       play: function () { if (!state.current) togglePlay(); else startPlaying(); },
-      pause: function () { audio.pause(); },
-      stop: function () { audio.pause(); },
+      pause: pause,
+      stop: pause,
       previoustrack: previous,
       nexttrack: function () { step(1, false); },
       seekbackward: function (d) { seekBy(-((d && d.seekOffset) || SEEK_STEP)); },

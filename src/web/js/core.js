@@ -56,17 +56,21 @@
 
   // Returns how many records were added, were already present (same url,
   // also within this batch) and were not usable records at all.
-  Library.prototype.addRecords = function (records) {
-    var result = { added: 0, duplicates: 0, skipped: 0 };
+  // `from` and `to` limit the work to part of the array, so that a large
+  // batch can be taken in steps; `into` adds the counts to an earlier result.
+  Library.prototype.addRecords = function (records, from, to, into) {
+    var result = into || { added: 0, duplicates: 0, skipped: 0 };
     if (!Array.isArray(records)) return result;
-    for (var i = 0; i < records.length; i++) {
+    var end = to === undefined ? records.length : Math.min(to, records.length);
+    var addedBefore = result.added;
+    for (var i = from || 0; i < end; i++) {
       var r = records[i];
       if (!isValidRecord(r)) { result.skipped++; continue; }
       if (this.byUrl.has(r.url)) { result.duplicates++; continue; }
       this._push(makeTrack(r.title, r.artist, r.url, r.format, null, false));
       result.added++;
     }
-    if (result.added) this.version++;
+    if (result.added > addedBefore) this.version++;
     return result;
   };
 
@@ -253,6 +257,19 @@
   Shuffle.prototype.previous = function () {
     if (this.pos > 0) return this.order[--this.pos];
     return undefined;
+  };
+
+  // Makes `item` the current one without disturbing the pass: one not yet
+  // played is taken out of the upcoming part, one already played comes again
+  // now; either way, what is still upcoming stays upcoming.
+  Shuffle.prototype.moveTo = function (item) {
+    var i = this.order.indexOf(item);
+    if (i < 0) return false;
+    this.order.splice(i, 1);
+    var at = i <= this.pos ? this.pos : this.pos + 1;
+    this.order.splice(at, 0, item);
+    this.pos = at;
+    return true;
   };
 
   // Follows a changed pool: items gone leave the pass, new items join the part
