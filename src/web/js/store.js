@@ -107,12 +107,23 @@
         tx.oncomplete = function () { self.lastChunks = count; resolve(true); };
         tx.onerror = tx.onabort = failed;
         var st = tx.objectStore(STORE);
-        for (var i = 0; i < chunks.length; i++) {
-          var c = chunks[i];
-          if (c < count) st.put(core.packChunk(lib.tracks, c), c);
-          else st.delete(c);
-        }
-        st.put({ version: core.STORE_VERSION, count: lib.size(), chunkSize: core.CHUNK_SIZE }, 'meta');
+        // A snapshot: removing or clearing makes a new array, and tracks
+        // added meanwhile are beyond `size` and go with the next write.
+        var tracks = lib.tracks, size = tracks.length, i = 0;
+        chunks.sort(function (a, b) { return a - b; });
+        // One chunk per step, each asked for when the previous is stored:
+        // the transaction stays one (all or nothing), while the page gets
+        // to paint between chunks instead of freezing for a large library.
+        var next = function () {
+          if (i >= chunks.length) {
+            st.put({ version: core.STORE_VERSION, count: size, chunkSize: core.CHUNK_SIZE }, 'meta');
+            return;
+          }
+          var c = chunks[i++];
+          var req = c < count ? st.put(core.packChunk(tracks, c), c) : st.delete(c);
+          req.onsuccess = next;
+        };
+        next();
       } catch (e) {
         if (tx) { try { tx.abort(); } catch (e2) { failed(); } } else failed();
       }
