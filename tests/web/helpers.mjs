@@ -117,9 +117,9 @@ export async function openPlayer(context, { bridge = true, imports = {}, init } 
 }
 
 // Short audio files of every kind the tests play; returns their paths.
-export function makeFixtures(dir, specs) {
+export function makeFixtures(dir, list) {
   const out = {};
-  for (const [name, seconds, freq] of specs) {
+  for (const [name, seconds, freq] of list) {
     const file = path.join(dir, name);
     execFileSync('sox', ['-n', '-r', '44100', '-c', '2', file, 'synth', String(seconds), 'sine', String(freq || 440), 'vol', '0.2']);
     out[name] = file;

@@ -43,7 +43,7 @@
     selection: new Set(), anchor: null, cursor: null,
     current: null, shuffle: null, shuffleStale: true,
     reported: new Set(), failures: 0, direction: 1,
-    restoring: null, seeking: false, lastSave: 0, ready: false
+    restoring: null, seeking: false, wantPlay: false, lastSave: 0, ready: false
   };
 
   // ---------------------------------------------------------------- view
