@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
   sox libsox-fmt-mp3
-  chromium
+  chromium webkit2gtk-driver
 )
 
 missing=()

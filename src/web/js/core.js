@@ -1,0 +1,428 @@
+/* Sonabel player: the parts with no DOM in them (library model, ordering,
+   search, shuffle, stored formats), so that Node can test them directly. */
+(function (root, factory) {
+  var core = factory();
+  if (typeof module !== 'undefined' && module.exports) module.exports = core;
+  else root.SonabelCore = core;
+})(typeof self !== 'undefined' ? self : this, function () {
+  'use strict';
+
+  var FIELDS = ['title', 'artist', 'url', 'format'];
+
+  function isValidRecord(r) {
+    if (r === null || typeof r !== 'object') return false;
+    for (var i = 0; i < FIELDS.length; i++) {
+      if (typeof r[FIELDS[i]] !== 'string') return false;
+    }
+    return r.url.length > 0;
+  }
+
+  // Search and sort compare folded text: lower case without accents, so that
+  // "cafe" finds "Café" and sorting does not split on case.
+  var MARKS = /[\u0300-\u036f]/g;
+  var NON_ASCII = /[^\x00-\x7f]/;
+  function fold(s) {
+    var lower = s.toLowerCase();
+    // Pure ASCII is by far the common case and needs no normalisation.
+    return NON_ASCII.test(lower) ? lower.normalize('NFD').replace(MARKS, '') : lower;
+  }
+
+  function makeTrack(title, artist, url, format, duration, bad) {
+    return {
+      index: 0, // position in the order added, kept current by the library
+      title: title, artist: artist, url: url, format: format,
+      duration: typeof duration === 'number' && isFinite(duration) && duration >= 0 ? duration : null,
+      bad: !!bad,
+      key: null // search text, made on first use: an ingest of 100,000 tracks should not wait for it
+    };
+  }
+
+  // Folded title and artist, apart by a character that no search term
+  // contains, so that a term cannot match across the two. join, unlike +,
+  // gives a flat string, which later searches scan faster.
+  function keyOf(t) {
+    return t.key || (t.key = [fold(t.title), fold(t.artist)].join('\u0000'));
+  }
+
+  function Library() {
+    this.tracks = [];
+    this.byUrl = new Map();
+    this.version = 0; // bumped on every change of membership or order
+    this.knownSeconds = 0;
+    this.knownCount = 0;
+  }
+
+  Library.prototype.size = function () { return this.tracks.length; };
+
+  // Returns how many records were added, were already present (same url,
+  // also within this batch) and were not usable records at all.
+  // `from` and `to` limit the work to part of the array, so that a large
+  // batch can be taken in steps; `into` adds the counts to an earlier result.
+  Library.prototype.addRecords = function (records, from, to, into) {
+    var result = into || { added: 0, duplicates: 0, skipped: 0 };
+    if (!Array.isArray(records)) return result;
+    var end = to === undefined ? records.length : Math.min(to, records.length);
+    var addedBefore = result.added;
+    for (var i = from || 0; i < end; i++) {
+      var r = records[i];
+      if (!isValidRecord(r)) { result.skipped++; continue; }
+      if (this.byUrl.has(r.url)) { result.duplicates++; continue; }
+      this._push(makeTrack(r.title, r.artist, r.url, r.format, null, false));
+      result.added++;
+    }
+    if (result.added > addedBefore) this.version++;
+    return result;
+  };
+
+  Library.prototype._push = function (t) {
+    t.index = this.tracks.length;
+    this.tracks.push(t);
+    this.byUrl.set(t.url, t);
+    if (t.duration !== null) { this.knownSeconds += t.duration; this.knownCount++; }
+  };
+
+  Library.prototype.setDuration = function (t, seconds) {
+    if (typeof seconds !== 'number' || !isFinite(seconds) || seconds < 0) return false;
+    if (t.duration !== null) { this.knownSeconds -= t.duration; this.knownCount--; }
+    t.duration = seconds;
+    this.knownSeconds += seconds;
+    this.knownCount++;
+    return true;
+  };
+
+  // Removes every track in the set; returns the lowest position touched, or -1.
+  Library.prototype.remove = function (set) {
+    if (!set || set.size === 0) return -1;
+    var kept = [], first = -1;
+    for (var i = 0; i < this.tracks.length; i++) {
+      var t = this.tracks[i];
+      if (set.has(t)) {
+        if (first < 0) first = i;
+        this.byUrl.delete(t.url);
+        if (t.duration !== null) { this.knownSeconds -= t.duration; this.knownCount--; }
+      } else {
+        t.index = kept.length;
+        kept.push(t);
+      }
+    }
+    if (first >= 0) { this.tracks = kept; this.version++; }
+    return first;
+  };
+
+  Library.prototype.clear = function () {
+    this.tracks = [];
+    this.byUrl = new Map();
+    this.knownSeconds = 0;
+    this.knownCount = 0;
+    this.version++;
+  };
+
+  // ---- ordering ---------------------------------------------------------
+
+  var SORT_KEYS = ['index', 'title', 'artist', 'format', 'duration'];
+
+  function cmpStr(a, b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+  // Text columns sort on folded keys made once per sort: [key, track] pairs.
+  var SORT_TEXT = {
+    title: function (t) { return keyOf(t); },
+    artist: function (t) { return fold(t.artist) + '\u0000' + fold(t.title); },
+    format: function (t) { return t.format + '\u0000' + fold(t.artist) + '\u0000' + fold(t.title); }
+  };
+
+  function byDuration(a, b) {
+    // Unknown durations stay at the end whichever way the column is sorted.
+    if (a.duration === null || b.duration === null) {
+      if (a.duration === b.duration) return a.index - b.index;
+      return a.duration === null ? 1 : -1;
+    }
+    return a.duration - b.duration || a.index - b.index;
+  }
+
+  // The whole library in the given order, as an array of tracks.
+  function sortTracks(tracks, key, dir) {
+    var out;
+    if (SORT_TEXT[key]) {
+      var make = SORT_TEXT[key];
+      var pairs = new Array(tracks.length);
+      for (var i = 0; i < tracks.length; i++) pairs[i] = [make(tracks[i]), tracks[i]];
+      pairs.sort(function (a, b) { return cmpStr(a[0], b[0]) || a[1].index - b[1].index; });
+      out = new Array(pairs.length);
+      for (var j = 0; j < pairs.length; j++) out[j] = pairs[j][1];
+    } else {
+      out = tracks.slice();
+      if (key === 'duration') out.sort(byDuration);
+    }
+    if (dir === 'desc') {
+      if (key === 'duration') {
+        var known = out.filter(function (t) { return t.duration !== null; }).reverse();
+        var unknown = out.filter(function (t) { return t.duration === null; });
+        out = known.concat(unknown);
+      } else {
+        out.reverse();
+      }
+    }
+    return out;
+  }
+
+  // ---- search -----------------------------------------------------------
+
+  function parseQuery(text) {
+    var q = fold(String(text || '')).replace(/\u0000/g, '').trim();
+    return q ? q.split(/\s+/) : [];
+  }
+
+  function matches(t, terms) {
+    var key = t.key || keyOf(t);
+    for (var i = 0; i < terms.length; i++) {
+      if (key.indexOf(terms[i]) < 0) return false;
+    }
+    return true;
+  }
+
+  // Every term must occur in the title or the artist.
+  function filterTracks(ordered, query) {
+    var terms = Array.isArray(query) ? query : parseQuery(query);
+    if (!terms.length) return ordered;
+    var out = [], n = ordered.length, i, t;
+    if (terms.length === 1) {
+      var term = terms[0];
+      for (i = 0; i < n; i++) {
+        t = ordered[i];
+        if ((t.key || keyOf(t)).indexOf(term) >= 0) out.push(t);
+      }
+      return out;
+    }
+    for (i = 0; i < n; i++) if (matches(ordered[i], terms)) out.push(ordered[i]);
+    return out;
+  }
+
+  // A query that only adds characters to the previous one can only narrow its
+  // result, so typing filters the previous (already small) result instead of
+  // the whole library.
+  function narrows(prevTerms, terms) {
+    if (!prevTerms || !prevTerms.length) return false;
+    if (terms.length < prevTerms.length) return false;
+    for (var i = 0; i < prevTerms.length; i++) {
+      var found = false;
+      for (var j = 0; j < terms.length && !found; j++) found = terms[j].indexOf(prevTerms[i]) >= 0;
+      if (!found) return false;
+    }
+    return true;
+  }
+
+  // ---- shuffle ----------------------------------------------------------
+
+  function shuffleInPlace(a, rng) {
+    for (var i = a.length - 1; i > 0; i--) {
+      var j = Math.floor(rng() * (i + 1));
+      var x = a[i]; a[i] = a[j]; a[j] = x;
+    }
+    return a;
+  }
+
+  // A shuffled pass over a pool of items: every item comes once before any
+  // comes again. `order` holds the pass, `pos` the item now playing.
+  function Shuffle(items, rng, first) {
+    this.rng = rng || Math.random;
+    this.start(items, first);
+  }
+
+  Shuffle.prototype.start = function (items, first) {
+    var rest = items.filter(function (x) { return x !== first; });
+    shuffleInPlace(rest, this.rng);
+    this.order = first !== undefined && first !== null && items.indexOf(first) >= 0 ? [first].concat(rest) : rest;
+    this.pos = first !== undefined && first !== null && this.order[0] === first ? 0 : -1;
+  };
+
+  Shuffle.prototype.current = function () { return this.pos >= 0 ? this.order[this.pos] : undefined; };
+
+  // Next item of the pass; at its end a new pass when `again`, else undefined.
+  Shuffle.prototype.next = function (again) {
+    if (this.pos + 1 < this.order.length) return this.order[++this.pos];
+    if (!again || !this.order.length) return undefined;
+    var last = this.order[this.order.length - 1];
+    var items = this.order.slice();
+    shuffleInPlace(items, this.rng);
+    // A new pass should not open with the track that just ended.
+    if (items.length > 1 && items[0] === last) {
+      var k = 1 + Math.floor(this.rng() * (items.length - 1));
+      items[0] = items[k]; items[k] = last;
+    }
+    this.order = items;
+    this.pos = 0;
+    return items[0];
+  };
+
+  Shuffle.prototype.previous = function () {
+    if (this.pos > 0) return this.order[--this.pos];
+    return undefined;
+  };
+
+  // Makes `item` the current one without disturbing the pass: one not yet
+  // played is taken out of the upcoming part, one already played comes again
+  // now; either way, what is still upcoming stays upcoming.
+  Shuffle.prototype.moveTo = function (item) {
+    var i = this.order.indexOf(item);
+    if (i < 0) return false;
+    this.order.splice(i, 1);
+    var at = i <= this.pos ? this.pos : this.pos + 1;
+    this.order.splice(at, 0, item);
+    this.pos = at;
+    return true;
+  };
+
+  // Follows a changed pool: items gone leave the pass, new items join the part
+  // not yet played, at random places; what was played stays played.
+  Shuffle.prototype.sync = function (items) {
+    var pool = new Set(items), seen = new Set();
+    var played = [], upcoming = [];
+    for (var i = 0; i < this.order.length; i++) {
+      var x = this.order[i];
+      if (!pool.has(x)) { continue; }
+      seen.add(x);
+      if (i <= this.pos) played.push(x); else upcoming.push(x);
+    }
+    var fresh = [];
+    for (var j = 0; j < items.length; j++) if (!seen.has(items[j])) fresh.push(items[j]);
+    if (fresh.length) upcoming = shuffleInPlace(upcoming.concat(fresh), this.rng);
+    // If the current item left the pool, play goes on with the first upcoming one.
+    this.order = played.concat(upcoming);
+    this.pos = played.length - 1;
+  };
+
+  // Linear neighbour in a list of `length` items, honouring repeat-all at the
+  // ends; -1 when there is none.
+  function stepIndex(length, pos, delta, wrap) {
+    if (!length) return -1;
+    var n = pos + delta;
+    if (n >= 0 && n < length) return n;
+    if (!wrap) return -1;
+    return (n % length + length) % length;
+  }
+
+  // ---- stored formats ---------------------------------------------------
+
+  var STORE_VERSION = 1;
+  var CHUNK_SIZE = 5000;
+
+  function packTrack(t) {
+    return [t.title, t.artist, t.url, t.format, t.duration, t.bad ? 1 : 0];
+  }
+
+  function packChunk(tracks, chunkIndex) {
+    var from = chunkIndex * CHUNK_SIZE, to = Math.min(tracks.length, from + CHUNK_SIZE);
+    var out = new Array(Math.max(0, to - from));
+    for (var i = from; i < to; i++) out[i - from] = packTrack(tracks[i]);
+    return out;
+  }
+
+  function chunkCount(n) { return Math.ceil(n / CHUNK_SIZE); }
+
+  function validMeta(meta) {
+    return !!meta && typeof meta === 'object' && meta.version === STORE_VERSION &&
+      Number.isInteger(meta.count) && meta.count >= 0 && meta.chunkSize === CHUNK_SIZE;
+  }
+
+  // Rebuilds a library from what the store held. Anything that does not look
+  // like our own data is dropped entry by entry, so one damaged chunk costs
+  // only its own tracks, and a damaged meta record gives an empty library.
+  function unpackLibrary(meta, chunks) {
+    var lib = new Library();
+    if (!validMeta(meta) || !Array.isArray(chunks)) return lib;
+    for (var c = 0; c < chunks.length; c++) {
+      var chunk = chunks[c];
+      if (!Array.isArray(chunk)) continue;
+      for (var i = 0; i < chunk.length; i++) {
+        var e = chunk[i];
+        if (!Array.isArray(e) || e.length < 6) continue;
+        if (typeof e[0] !== 'string' || typeof e[1] !== 'string' || typeof e[2] !== 'string' ||
+            typeof e[3] !== 'string' || !e[2] || lib.byUrl.has(e[2])) continue;
+        lib._push(makeTrack(e[0], e[1], e[2], e[3], e[4], e[5] === 1));
+      }
+    }
+    if (lib.tracks.length > meta.count) {
+      // More than the meta record promised: a write was cut short; trust the meta.
+      lib.remove(new Set(lib.tracks.slice(meta.count)));
+    }
+    lib.version = 1;
+    return lib;
+  }
+
+  var REPEAT = ['off', 'all', 'one'];
+
+  function defaultSettings() {
+    return {
+      volume: 0.8, muted: false, shuffle: false, repeat: 'off',
+      sortKey: 'index', sortDir: 'asc', lastUrl: null, lastPosition: 0
+    };
+  }
+
+  // Each setting is taken on its own merits: one bad value falls back to its
+  // default without costing the others.
+  function parseSettings(text) {
+    var s = defaultSettings(), raw;
+    if (typeof text !== 'string') return s;
+    try { raw = JSON.parse(text); } catch (e) { return s; }
+    if (!raw || typeof raw !== 'object' || Array.isArray(raw)) return s;
+    if (typeof raw.volume === 'number' && raw.volume >= 0 && raw.volume <= 1) s.volume = raw.volume;
+    if (typeof raw.muted === 'boolean') s.muted = raw.muted;
+    if (typeof raw.shuffle === 'boolean') s.shuffle = raw.shuffle;
+    if (REPEAT.indexOf(raw.repeat) >= 0) s.repeat = raw.repeat;
+    if (SORT_KEYS.indexOf(raw.sortKey) >= 0) s.sortKey = raw.sortKey;
+    if (raw.sortDir === 'asc' || raw.sortDir === 'desc') s.sortDir = raw.sortDir;
+    if (typeof raw.lastUrl === 'string' && raw.lastUrl) s.lastUrl = raw.lastUrl;
+    if (typeof raw.lastPosition === 'number' && isFinite(raw.lastPosition) && raw.lastPosition >= 0) s.lastPosition = raw.lastPosition;
+    return s;
+  }
+
+  function serializeSettings(s) {
+    return JSON.stringify({
+      volume: s.volume, muted: s.muted, shuffle: s.shuffle, repeat: s.repeat,
+      sortKey: s.sortKey, sortDir: s.sortDir, lastUrl: s.lastUrl, lastPosition: s.lastPosition
+    });
+  }
+
+  // ---- text -------------------------------------------------------------
+
+  function formatTime(sec) {
+    if (typeof sec !== 'number' || !isFinite(sec) || sec < 0) return '–:––';
+    sec = Math.floor(sec);
+    var h = Math.floor(sec / 3600), m = Math.floor(sec / 60) % 60, s = sec % 60;
+    var ss = (s < 10 ? '0' : '') + s;
+    return h ? h + ':' + (m < 10 ? '0' : '') + m + ':' + ss : m + ':' + ss;
+  }
+
+  function formatTotal(sec) {
+    sec = Math.round(sec || 0);
+    var h = Math.floor(sec / 3600), m = Math.floor(sec / 60) % 60;
+    if (h >= 24) return Math.floor(h / 24) + ' d ' + (h % 24) + ' h';
+    if (h) return h + ' h ' + m + ' min';
+    if (m) return m + ' min';
+    return sec + ' s';
+  }
+
+  function plural(n, one, many) {
+    return n.toLocaleString('en-US') + ' ' + (n === 1 ? one : many);
+  }
+
+  // The message shown after a batch.
+  function batchMessage(r) {
+    var parts = [];
+    parts.push('Added ' + plural(r.added, 'track', 'tracks'));
+    if (r.duplicates) parts.push(r.duplicates.toLocaleString('en-US') + ' already in the library');
+    if (r.skipped) parts.push(plural(r.skipped, 'unreadable record', 'unreadable records') + ' ignored');
+    return parts.join(' · ');
+  }
+
+  return {
+    isValidRecord: isValidRecord, fold: fold, keyOf: keyOf, makeTrack: makeTrack, Library: Library,
+    SORT_KEYS: SORT_KEYS, sortTracks: sortTracks,
+    parseQuery: parseQuery, filterTracks: filterTracks, narrows: narrows, matches: matches,
+    Shuffle: Shuffle, shuffleInPlace: shuffleInPlace, stepIndex: stepIndex,
+    STORE_VERSION: STORE_VERSION, CHUNK_SIZE: CHUNK_SIZE, packTrack: packTrack, packChunk: packChunk,
+    chunkCount: chunkCount, validMeta: validMeta, unpackLibrary: unpackLibrary,
+    defaultSettings: defaultSettings, parseSettings: parseSettings, serializeSettings: serializeSettings,
+    formatTime: formatTime, formatTotal: formatTotal, plural: plural, batchMessage: batchMessage
+  };
+});

@@ -1,0 +1,274 @@
+// The player's pure parts, loaded in Node the same way the page loads them.
+import { test, describe } from 'node:test';
+import assert from 'node:assert/strict';
+import { createRequire } from 'node:module';
+
+const require = createRequire(import.meta.url);
+const core = require('../../src/web/js/core.js');
+
+const rec = (title, artist = 'Local Music', url = `file:///m/${title}.mp3`, format = 'MP3') => ({ title, artist, url, format });
+
+function seeded(seed) {
+  // Small deterministic generator so shuffle tests are repeatable.
+  let s = seed >>> 0;
+  return () => ((s = (s * 1664525 + 1013904223) >>> 0) / 4294967296);
+}
+
+describe('library model', () => {
+  test('adds valid records, skips malformed ones and counts duplicates by url', () => {
+    const lib = new core.Library();
+    const r = lib.addRecords([
+      rec('a'), rec('b'),
+      rec('a again', 'x', 'file:///m/a.mp3'),          // same url as the first
+      { title: 'no url', artist: 'x', format: 'MP3' },
+      { title: 1, artist: 'x', url: 'file:///m/n.mp3', format: 'MP3' },
+      null, 'text', [], { title: 'c', artist: null, url: 'file:///c', format: '' },
+      rec('b', 'Local Music', 'file:///m/b.mp3'),         // duplicate inside the batch
+    ]);
+    assert.deepEqual(r, { added: 2, duplicates: 2, skipped: 6 });
+    assert.deepEqual(lib.tracks.map((t) => t.title), ['a', 'b']);
+    assert.deepEqual(lib.addRecords('not an array'), { added: 0, duplicates: 0, skipped: 0 });
+    assert.deepEqual(lib.addRecords(undefined), { added: 0, duplicates: 0, skipped: 0 });
+  });
+
+  test('removing keeps the order added and renumbers, and frees the urls', () => {
+    const lib = new core.Library();
+    lib.addRecords(['a', 'b', 'c', 'd'].map((x) => rec(x)));
+    lib.setDuration(lib.tracks[1], 100);
+    lib.setDuration(lib.tracks[2], 50);
+    const first = lib.remove(new Set([lib.tracks[1], lib.tracks[3]]));
+    assert.equal(first, 1);
+    assert.deepEqual(lib.tracks.map((t) => [t.title, t.index]), [['a', 0], ['c', 1]]);
+    assert.equal(lib.knownSeconds, 50);
+    assert.equal(lib.knownCount, 1);
+    assert.equal(lib.addRecords([rec('b')]).added, 1);
+    lib.clear();
+    assert.equal(lib.size(), 0);
+    assert.equal(lib.knownSeconds, 0);
+  });
+
+  test('durations: only finite non-negative numbers, re-measuring replaces', () => {
+    const lib = new core.Library();
+    lib.addRecords([rec('a')]);
+    const t = lib.tracks[0];
+    for (const bad of [NaN, Infinity, -1, '12', null]) assert.equal(lib.setDuration(t, bad), false);
+    assert.equal(t.duration, null);
+    lib.setDuration(t, 10);
+    lib.setDuration(t, 12.5);
+    assert.equal(lib.knownSeconds, 12.5);
+    assert.equal(lib.knownCount, 1);
+  });
+});
+
+describe('ordering', () => {
+  const lib = new core.Library();
+  lib.addRecords([
+    rec('beta', 'Zed', 'file:///1', 'MP3'), rec('Alpha', 'abba', 'file:///2', 'FLAC'),
+    rec('Élan', 'Mid', 'file:///3', 'OGG'), rec('alpha', 'Abba', 'file:///4', 'WAV'),
+  ]);
+  [30, null, 10, 20].forEach((d, i) => d !== null && lib.setDuration(lib.tracks[i], d));
+  const titles = (ts) => ts.map((t) => t.title);
+
+  test('default is the order added, descending reverses it', () => {
+    assert.deepEqual(titles(core.sortTracks(lib.tracks, 'index', 'asc')), ['beta', 'Alpha', 'Élan', 'alpha']);
+    assert.deepEqual(titles(core.sortTracks(lib.tracks, 'index', 'desc')), ['alpha', 'Élan', 'Alpha', 'beta']);
+  });
+
+  test('text columns ignore case and accents and keep equal keys in order added', () => {
+    assert.deepEqual(titles(core.sortTracks(lib.tracks, 'title', 'asc')), ['Alpha', 'alpha', 'beta', 'Élan']);
+    assert.deepEqual(titles(core.sortTracks(lib.tracks, 'artist', 'asc')), ['Alpha', 'alpha', 'Élan', 'beta']);
+    assert.deepEqual(titles(core.sortTracks(lib.tracks, 'format', 'desc')), ['alpha', 'Élan', 'beta', 'Alpha']);
+  });
+
+  test('unknown durations stay last in both directions', () => {
+    assert.deepEqual(titles(core.sortTracks(lib.tracks, 'duration', 'asc')), ['Élan', 'alpha', 'beta', 'Alpha']);
+    assert.deepEqual(titles(core.sortTracks(lib.tracks, 'duration', 'desc')), ['beta', 'alpha', 'Élan', 'Alpha']);
+  });
+
+  test('sorting never reorders the library itself', () => {
+    core.sortTracks(lib.tracks, 'title', 'desc');
+    assert.deepEqual(titles(lib.tracks), ['beta', 'Alpha', 'Élan', 'alpha']);
+  });
+});
+
+describe('search', () => {
+  const lib = new core.Library();
+  lib.addRecords([
+    rec('Slow River', 'Night Owls'), rec('Été', 'Café Tacvba'), rec('River Song', 'Band'), rec('Night', 'Other'),
+  ]);
+  const find = (q, from = lib.tracks) => core.filterTracks(from, q).map((t) => t.title);
+
+  test('matches title or artist, any case, accents optional, every word', () => {
+    assert.deepEqual(find('river'), ['Slow River', 'River Song']);
+    assert.deepEqual(find('CAFE'), ['Été']);
+    assert.deepEqual(find('ete'), ['Été']);
+    assert.deepEqual(find('night river'), ['Slow River']);
+    assert.deepEqual(find('  '), ['Slow River', 'Été', 'River Song', 'Night']);
+    assert.deepEqual(find('zzz'), []);
+  });
+
+  test('a word never matches across the title and artist boundary', () => {
+    assert.deepEqual(find('songband'), []);
+    assert.deepEqual(find('river night'), ['Slow River']);
+  });
+
+  test('narrowing is only claimed when the new result must be inside the old', () => {
+    const p = core.parseQuery;
+    assert.equal(core.narrows(p('riv'), p('rive')), true);
+    assert.equal(core.narrows(p('riv'), p('riv night')), true);
+    assert.equal(core.narrows(p('river'), p('rive')), false);
+    assert.equal(core.narrows(p('night river'), p('river')), false);
+    assert.equal(core.narrows(p(''), p('a')), false);
+    // Filtering the previous result gives what filtering everything gives.
+    const prev = core.filterTracks(lib.tracks, 'r');
+    assert.deepEqual(find('ri', prev), find('ri'));
+  });
+});
+
+describe('shuffle', () => {
+  test('plays every item once before any repeats, across passes', () => {
+    const items = Array.from({ length: 50 }, (_, i) => i);
+    const sh = new core.Shuffle(items, seeded(7));
+    for (let pass = 0; pass < 3; pass++) {
+      const seen = [];
+      for (let i = 0; i < items.length; i++) seen.push(sh.next(true));
+      assert.deepEqual([...seen].sort((a, b) => a - b), items, `pass ${pass}`);
+    }
+  });
+
+  test('a new pass does not open with the item that just ended', () => {
+    for (let seed = 1; seed < 200; seed++) {
+      const sh = new core.Shuffle([1, 2, 3], seeded(seed));
+      sh.next(true); sh.next(true);
+      const last = sh.next(true);
+      assert.notEqual(sh.next(true), last);
+    }
+  });
+
+  test('without repeat the pass ends; previous walks back through it', () => {
+    const sh = new core.Shuffle(['a', 'b', 'c'], seeded(3), 'b');
+    assert.equal(sh.current(), 'b');
+    const two = [sh.next(false), sh.next(false)];
+    assert.deepEqual([...two].sort(), ['a', 'c']);
+    assert.equal(sh.next(false), undefined);
+    assert.equal(sh.previous(), two[0]);
+    assert.equal(sh.previous(), 'b');
+    assert.equal(sh.previous(), undefined);
+  });
+
+  test('a changed pool: removed items drop out, new ones come before any repeat', () => {
+    const sh = new core.Shuffle([1, 2, 3, 4], seeded(11));
+    const played = [sh.next(true), sh.next(true)];
+    const remaining = [1, 2, 3, 4].filter((x) => !played.includes(x));
+    sh.sync([1, 2, 3, 4, 5, 6].filter((x) => x !== remaining[0]));
+    const rest = [sh.next(false), sh.next(false), sh.next(false)];
+    assert.deepEqual(rest.sort(), [remaining[1], 5, 6].sort());
+    assert.equal(sh.next(false), undefined);
+  });
+
+  test('a track picked by hand joins the pass without costing another its turn', () => {
+    for (let seed = 1; seed < 50; seed++) {
+      const items = [1, 2, 3, 4, 5, 6];
+      const sh = new core.Shuffle(items, seeded(seed));
+      const heard = [sh.next(false), sh.next(false), sh.next(false)];
+      const upcoming = sh.order.slice(sh.pos + 1);
+      sh.moveTo(heard[0]); // an old one again
+      assert.equal(sh.current(), heard[0]);
+      sh.moveTo(upcoming[1]); // one from later in the pass
+      assert.equal(sh.current(), upcoming[1]);
+      const rest = [];
+      for (let x; (x = sh.next(false)) !== undefined;) rest.push(x);
+      assert.deepEqual(rest.sort(), upcoming.filter((x) => x !== upcoming[1]).sort(), `seed ${seed}`);
+    }
+    assert.equal(new core.Shuffle([1], seeded(1)).moveTo(9), false);
+  });
+
+  test('an empty pool yields nothing', () => {
+    const sh = new core.Shuffle([], seeded(1));
+    assert.equal(sh.next(true), undefined);
+  });
+});
+
+describe('stored library format', () => {
+  const meta = (count) => ({ version: core.STORE_VERSION, count, chunkSize: core.CHUNK_SIZE });
+
+  test('round trip keeps order, durations and unplayable marks', () => {
+    const lib = new core.Library();
+    const n = core.CHUNK_SIZE + 3;
+    lib.addRecords(Array.from({ length: n }, (_, i) => rec(`t${i}`, `a${i}`, `file:///m/${i}.mp3`)));
+    lib.setDuration(lib.tracks[1], 61.5);
+    lib.tracks[2].bad = true;
+    const chunks = Array.from({ length: core.chunkCount(n) }, (_, c) => core.packChunk(lib.tracks, c));
+    assert.equal(chunks.length, 2);
+    const back = core.unpackLibrary(structuredClone(meta(n)), structuredClone(chunks));
+    assert.equal(back.size(), n);
+    assert.equal(back.tracks[n - 1].title, `t${n - 1}`);
+    assert.equal(back.tracks[1].duration, 61.5);
+    assert.equal(back.tracks[2].bad, true);
+    assert.equal(back.tracks[0].bad, false);
+    assert.equal(back.knownSeconds, 61.5);
+  });
+
+  test('missing or foreign meta gives an empty library', () => {
+    const chunk = [['t', 'a', 'file:///x', 'MP3', null, 0]];
+    for (const m of [undefined, null, 'meta', {}, { version: 99, count: 1, chunkSize: core.CHUNK_SIZE }, { ...meta(1), count: -1 }]) {
+      assert.equal(core.unpackLibrary(m, [chunk]).size(), 0);
+    }
+    assert.equal(core.unpackLibrary(meta(1), 'nope').size(), 0);
+  });
+
+  test('damaged entries are dropped one by one, the rest survives', () => {
+    const chunks = [
+      [['ok1', 'a', 'file:///1', 'MP3', 'long', 0], ['x'], null, ['t', 'a', 42, 'MP3', null, 0], ['dup', 'a', 'file:///1', 'MP3', 3, 0]],
+      'garbage',
+      [['ok2', 'a', 'file:///2', 'FLAC', -4, 1]],
+    ];
+    const lib = core.unpackLibrary(meta(5), chunks);
+    assert.deepEqual(lib.tracks.map((t) => [t.title, t.duration, t.bad]), [['ok1', null, false], ['ok2', null, true]]);
+  });
+
+  test('tracks beyond the recorded count (an interrupted write) are not kept', () => {
+    const chunk = [['a', 'x', 'file:///a', '', null, 0], ['b', 'x', 'file:///b', '', null, 0]];
+    assert.deepEqual(core.unpackLibrary(meta(1), [chunk]).tracks.map((t) => t.title), ['a']);
+  });
+});
+
+describe('settings format', () => {
+  test('missing or unreadable settings give the defaults', () => {
+    for (const text of [null, undefined, '', '{', 'null', '[]', '42', '"x"']) {
+      assert.deepEqual(core.parseSettings(text), core.defaultSettings(), String(text));
+    }
+  });
+
+  test('each bad value falls back on its own', () => {
+    const s = core.parseSettings(JSON.stringify({
+      volume: 3, muted: true, shuffle: 'yes', repeat: 'one', sortKey: 'bpm', sortDir: 'desc',
+      lastUrl: 'file:///m/a.mp3', lastPosition: -5,
+    }));
+    const d = core.defaultSettings();
+    assert.deepEqual(s, { ...d, muted: true, repeat: 'one', sortDir: 'desc', lastUrl: 'file:///m/a.mp3' });
+  });
+
+  test('what is saved reads back the same', () => {
+    const s = { volume: 0.35, muted: true, shuffle: true, repeat: 'all', sortKey: 'duration', sortDir: 'desc', lastUrl: 'file:///a%23.mp3', lastPosition: 73.2 };
+    assert.deepEqual(core.parseSettings(core.serializeSettings(s)), s);
+  });
+});
+
+describe('text', () => {
+  test('times and totals', () => {
+    assert.equal(core.formatTime(0), '0:00');
+    assert.equal(core.formatTime(65.9), '1:05');
+    assert.equal(core.formatTime(3725), '1:02:05');
+    assert.equal(core.formatTime(NaN), '–:––');
+    assert.equal(core.formatTotal(45), '45 s');
+    assert.equal(core.formatTotal(7260), '2 h 1 min');
+    assert.equal(core.formatTotal(90000), '1 d 1 h');
+  });
+
+  test('batch message names added and already present tracks', () => {
+    assert.equal(core.batchMessage({ added: 1, duplicates: 0, skipped: 0 }), 'Added 1 track');
+    assert.equal(core.batchMessage({ added: 1200, duplicates: 3, skipped: 0 }), 'Added 1,200 tracks · 3 already in the library');
+    assert.equal(core.batchMessage({ added: 0, duplicates: 2, skipped: 1 }), 'Added 0 tracks · 2 already in the library · 1 unreadable record ignored');
+  });
+});

@@ -1,0 +1,147 @@
+// The library view: virtual list, sorting, search, selection, removal and
+// clearing, and the status line.
+import { test, describe, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { launch, openPlayer, deliver, titles, rows, fakeRecords } from './helpers.mjs';
+
+let browser;
+before(async () => { browser = await launch(); });
+after(async () => { await browser.close(); });
+
+const selected = (page) => page.$$eval('.viewport .row[aria-selected=true] .c-title .txt', (e) => e.map((x) => x.textContent));
+
+describe('library view', () => {
+  test('a large library keeps only the visible rows in the document', async () => {
+    const { page, errors } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(20000));
+    // The first rows show at once, the rest follow in the next task.
+    await page.waitForFunction(() => document.getElementById('grid').getAttribute('aria-rowcount') === '20001');
+    const count = await page.$$eval('.viewport .row', (r) => r.length);
+    assert.ok(count > 10 && count < 60, `rendered ${count} rows`);
+    assert.equal((await titles(page))[0], 'Track 000000');
+    assert.equal(await page.textContent('#status'), '20,000 tracks');
+    await page.$eval('#viewport', (v) => { v.scrollTop = v.scrollHeight; });
+    await page.waitForFunction(() => [...document.querySelectorAll('.viewport .row:not([hidden]) .c-title .txt')].some((e) => e.textContent === 'Track 019999'));
+    const last = (await rows(page)).at(-1);
+    assert.equal(last.i, 20001);
+    assert.deepEqual(last.cells.slice(0, 4), ['20000', 'Track 019999', 'Artist 17', 'MP3']);
+    assert.ok(await page.$$eval('.viewport .row', (r) => r.length) < 60);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('sorting by each column, both ways, and back to the order added', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, [
+      { title: 'banana', artist: 'Cee', url: 'file:///1', format: 'OGG' },
+      { title: 'Apple', artist: 'bee', url: 'file:///2', format: 'MP3' },
+      { title: 'cherry', artist: 'Ay', url: 'file:///3', format: 'FLAC' },
+    ]);
+    const sortBy = async (name) => page.click(`[role=columnheader][data-key=${name}] button`);
+    await sortBy('title');
+    assert.equal(await page.getAttribute('[data-key=title]', 'aria-sort'), 'ascending');
+    assert.equal(await page.getAttribute('[data-key=index]', 'aria-sort'), 'none');
+    assert.deepEqual(await titles(page), ['Apple', 'banana', 'cherry']);
+    await sortBy('title');
+    assert.equal(await page.getAttribute('[data-key=title]', 'aria-sort'), 'descending');
+    assert.deepEqual(await titles(page), ['cherry', 'banana', 'Apple']);
+    await sortBy('artist');
+    assert.deepEqual(await titles(page), ['cherry', 'Apple', 'banana']);
+    await sortBy('format');
+    assert.deepEqual(await titles(page), ['cherry', 'Apple', 'banana']);
+    await sortBy('index');
+    assert.deepEqual(await titles(page), ['banana', 'Apple', 'cherry']);
+    await sortBy('index');
+    assert.deepEqual(await titles(page), ['cherry', 'Apple', 'banana']);
+    // The # column keeps each track's place in the order added.
+    assert.deepEqual((await rows(page)).map((r) => r.cells[0]), ['3', '2', '1']);
+    await page.close();
+  });
+
+  test('search narrows as you type, counts matches and clears with Escape', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, [
+      { title: 'Slow River', artist: 'Night Owls', url: 'file:///1', format: 'MP3' },
+      { title: 'Été', artist: 'Café', url: 'file:///2', format: 'MP3' },
+      { title: 'River Song', artist: 'Band', url: 'file:///3', format: 'MP3' },
+      ...fakeRecords(500),
+    ]);
+    await page.click('#search');
+    await page.keyboard.type('riv');
+    assert.deepEqual(await titles(page), ['Slow River', 'River Song']);
+    assert.equal(await page.textContent('#status'), '2 of 503 tracks');
+    await page.keyboard.type('er ni');
+    assert.deepEqual(await titles(page), ['Slow River']);
+    await page.keyboard.press('Backspace');
+    await page.keyboard.press('Backspace');
+    await page.keyboard.press('Backspace');
+    assert.deepEqual(await titles(page), ['Slow River', 'River Song']);
+    await page.fill('#search', 'cafe');
+    assert.deepEqual(await titles(page), ['Été']);
+    await page.fill('#search', 'nothing like this');
+    assert.equal(await page.isVisible('#no-results'), true);
+    assert.equal(await page.getAttribute('#grid', 'aria-rowcount'), '1');
+    await page.focus('#search');
+    await page.keyboard.press('Escape');
+    assert.equal(await page.inputValue('#search'), '');
+    assert.equal(await page.textContent('#status'), '503 tracks');
+    assert.equal(await page.isVisible('#no-results'), false);
+    await page.close();
+  });
+
+  test('selection by click, Ctrl, Shift and Ctrl+A; removing it', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(8, 'S'));
+    const row = (n) => `.viewport .row[aria-rowindex="${n + 2}"]`;
+    await page.click(row(1));
+    assert.deepEqual(await selected(page), ['S 000001']);
+    await page.click(row(3), { modifiers: ['Control'] });
+    assert.deepEqual(await selected(page), ['S 000001', 'S 000003']);
+    await page.click(row(5), { modifiers: ['Shift'] });
+    assert.deepEqual(await selected(page), ['S 000003', 'S 000004', 'S 000005']);
+    await page.click(row(3), { modifiers: ['Control'] });
+    assert.deepEqual(await selected(page), ['S 000004', 'S 000005']);
+    assert.equal(await page.textContent('#selection-info'), '2 tracks selected');
+    await page.click('#remove-selected');
+    assert.deepEqual(await titles(page), ['S 000000', 'S 000001', 'S 000002', 'S 000003', 'S 000006', 'S 000007']);
+    assert.equal(await page.textContent('#status'), '6 tracks');
+    await page.click(row(0));
+    await page.keyboard.press('Control+a');
+    assert.equal(await page.textContent('#selection-info'), '6 tracks selected');
+    await page.keyboard.press('Delete');
+    assert.equal(await page.isVisible('#empty'), true);
+    assert.equal(await page.textContent('#status'), 'No tracks');
+    await page.close();
+  });
+
+  test('Ctrl+A selects what the search shows, not what it hides', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(30, 'K'));
+    // Words match anywhere: "00001" is in K 000001 and K 000010 to K 000019.
+    await page.fill('#search', 'K 00001');
+    await page.click('.viewport .row >> nth=0');
+    await page.keyboard.press('Control+a');
+    assert.equal(await page.textContent('#selection-info'), '11 tracks selected');
+    await page.keyboard.press('Delete');
+    await page.keyboard.press('Escape');
+    assert.equal(await page.textContent('#status'), '19 tracks');
+    await page.close();
+  });
+
+  test('clearing asks first and can be called off', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(5));
+    await page.click('#clear-library');
+    assert.equal(await page.isVisible('#confirm-clear'), true);
+    await page.click('#confirm-cancel');
+    assert.equal(await page.textContent('#status'), '5 tracks');
+    await page.click('#clear-library');
+    await page.click('#confirm-ok');
+    assert.equal(await page.isVisible('#empty'), true);
+    assert.equal(await page.isDisabled('#clear-library'), true);
+    await page.reload();
+    await page.waitForSelector('html[data-ready=true]');
+    assert.equal(await page.isVisible('#empty'), true);
+    await page.close();
+  });
+});

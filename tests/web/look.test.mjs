@@ -1,0 +1,127 @@
+// Accessibility and look: names, grid roles, live region, focus rings,
+// text contrast, and a layout that holds from 860 by 640 to maximised.
+import { test, describe, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { launch, openPlayer, deliver, fakeRecords } from './helpers.mjs';
+
+let browser;
+before(async () => { browser = await launch(); });
+after(async () => { await browser.close(); });
+
+// Contrast of every visible text against what is behind it, compositing
+// translucent backgrounds up the tree.
+const contrastReport = () => {
+  const parse = (c) => { const m = c.match(/[\d.]+/g).map(Number); return { r: m[0], g: m[1], b: m[2], a: m.length > 3 ? m[3] : 1 }; };
+  const over = (top, under) => ({ r: top.r * top.a + under.r * (1 - top.a), g: top.g * top.a + under.g * (1 - top.a), b: top.b * top.a + under.b * (1 - top.a), a: 1 });
+  const lum = ({ r, g, b }) => { const f = (v) => { v /= 255; return v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4; }; return 0.2126 * f(r) + 0.7152 * f(g) + 0.0722 * f(b); };
+  const background = (el) => {
+    const layers = [];
+    for (let e = el; e; e = e.parentElement) {
+      const cs = getComputedStyle(e);
+      if (cs.backgroundImage !== 'none') return null; // gradients: judged by eye
+      const c = parse(cs.backgroundColor);
+      if (c.a > 0) layers.push(c);
+      if (c.a === 1) break;
+    }
+    return layers.reverse().reduce((acc, c) => over(c, acc), { r: 255, g: 255, b: 255, a: 1 });
+  };
+  const out = [];
+  for (const el of document.querySelectorAll('body *')) {
+    const own = [...el.childNodes].some((n) => n.nodeType === 3 && n.textContent.trim());
+    if (!own || el.closest('[hidden], dialog:not([open])') || el.disabled || el.closest(':disabled')) continue;
+    const rect = el.getBoundingClientRect();
+    const cs = getComputedStyle(el);
+    if (!rect.width || !rect.height || cs.visibility === 'hidden' || Number(cs.opacity) === 0) continue;
+    if (el.closest('.toast') && !el.closest('.toast.show')) continue;
+    const bg = background(el);
+    if (!bg) continue;
+    const fg = over(parse(cs.color), bg);
+    const [l1, l2] = [lum(fg), lum(bg)].sort((a, b) => b - a);
+    out.push({ text: el.textContent.trim().slice(0, 30), ratio: (l1 + 0.05) / (l2 + 0.05) });
+  }
+  return out;
+};
+
+describe('look and accessibility', () => {
+  test('every control has a name; the list is a grid with row counts', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(50));
+    const cdp = await page.context().newCDPSession(page);
+    const { nodes } = await cdp.send('Accessibility.getFullAXTree');
+    const controls = nodes.filter((n) => !n.ignored && ['button', 'slider', 'searchbox', 'textbox', 'grid', 'checkbox'].includes(n.role?.value));
+    assert.ok(controls.length >= 20, `${controls.length} controls`);
+    const nameless = controls.filter((n) => !(n.name?.value || '').trim()).map((n) => n.role.value);
+    assert.deepEqual(nameless, []);
+    const grid = await page.$eval('[role=grid]', (g) => ({
+      rowcount: g.getAttribute('aria-rowcount'), colcount: g.getAttribute('aria-colcount'),
+      headers: [...g.querySelectorAll('[role=columnheader]')].map((h) => h.textContent.trim()),
+      firstRow: g.querySelector('.viewport [role=row]').getAttribute('aria-rowindex'),
+      cells: g.querySelector('.viewport [role=row]').querySelectorAll('[role=gridcell]').length,
+    }));
+    assert.deepEqual(grid, { rowcount: '51', colcount: '5', headers: ['#', 'Title', 'Artist', 'Format', 'Time'], firstRow: '2', cells: 5 });
+    const live = await page.$eval('#toast', (t) => [t.getAttribute('role'), t.getAttribute('aria-live'), t.textContent]);
+    assert.deepEqual(live, ['status', 'polite', 'Added 50 tracks']);
+    await page.close();
+  });
+
+  test('keyboard focus is always visible', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(5));
+    const ring = () => page.evaluate(() => {
+      const e = document.activeElement;
+      const cs = getComputedStyle(e);
+      if (cs.outlineStyle !== 'none' && parseFloat(cs.outlineWidth) >= 2) return e.id || e.className || e.tagName;
+      const row = e.id === 'grid' && e.querySelector('.row.cursor');
+      return row && getComputedStyle(row).outlineStyle !== 'none' ? 'grid' : null;
+    });
+    const seen = [];
+    for (let i = 0; i < 24; i++) {
+      await page.keyboard.press('Tab');
+      const id = await page.evaluate(() => document.activeElement.id || document.activeElement.className);
+      if (id === '' ) break; // past the last control
+      if (id === 'search') { seen.push(id); continue; } // the box's border lights instead
+      if (id === 'grid') await page.keyboard.press('ArrowDown');
+      const r = await ring();
+      assert.ok(r, `no visible focus on ${id}`);
+      seen.push(r);
+    }
+    for (const id of ['add-files', 'win-close', 'grid', 'sort', 'play', 'volume']) assert.ok(seen.includes(id), `${id} in ${seen}`);
+    await page.close();
+  });
+
+  test('text keeps 4.5:1 contrast, empty and with a playing library', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    let low = (await page.evaluate(contrastReport)).filter((c) => c.ratio < 4.5);
+    assert.deepEqual(low, []);
+    await deliver(page, fakeRecords(30));
+    await page.click('.viewport .row[aria-rowindex="3"]');
+    await page.click('.viewport .row[aria-rowindex="5"]', { modifiers: ['Control'] });
+    const report = await page.evaluate(contrastReport);
+    assert.ok(report.length > 50, `${report.length} texts checked`);
+    low = report.filter((c) => c.ratio < 4.5);
+    assert.deepEqual(low, []);
+    await page.close();
+  });
+
+  test('the layout holds at 860 by 640 and maximised', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(100));
+    for (const [width, height] of [[860, 640], [1920, 1040]]) {
+      await page.setViewportSize({ width, height });
+      await page.waitForTimeout(100);
+      const got = await page.evaluate(() => {
+        const off = [];
+        for (const el of document.querySelectorAll('button, input')) {
+          if (el.closest('[hidden], dialog')) continue;
+          const r = el.getBoundingClientRect();
+          if (r.left < 0 || r.top < 0 || r.right > innerWidth + 0.5 || r.bottom > innerHeight + 0.5 || !r.width) off.push(el.id || el.textContent.trim());
+        }
+        return { off, scroll: document.documentElement.scrollWidth <= innerWidth, rows: document.querySelectorAll('.viewport .row:not([hidden])').length };
+      });
+      assert.deepEqual(got.off, [], `${width}x${height}`);
+      assert.ok(got.scroll, `no sideways scrolling at ${width}x${height}`);
+      assert.ok(got.rows * 36 >= (height - 250), `rows fill the list at ${width}x${height}`);
+    }
+    await page.close();
+  });
+});

@@ -1,0 +1,165 @@
+// What survives a reload (the library, durations, unplayable marks, settings,
+// the last track and its position), lazy durations, and damaged storage.
+import { test, describe, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { copyFileSync, rmSync, symlinkSync } from 'node:fs';
+import path from 'node:path';
+import {
+  launch, openPlayer, deliver, rows, titles, audioState, makeFixtures, tempDir, recordFor, writeBroken, pageUrl,
+} from './helpers.mjs';
+
+let browser, dir, f;
+before(async () => {
+  dir = tempDir();
+  f = makeFixtures(dir, [['Alpha - Long.wav', 8, 440], ['Beta - Short.mp3', 1, 550], ['Gamma - Mid.flac', 2, 660]]);
+  f.broken = writeBroken(dir, 'Delta - Broken.ogg');
+  browser = await launch();
+});
+after(async () => { await browser.close(); rmSync(dir, { recursive: true, force: true }); });
+
+const reload = async (page) => {
+  await page.reload();
+  await page.waitForSelector('html[data-ready=true]');
+};
+const knownDurations = (page) => page.textContent('#status').then((s) => {
+  const m = /durations known for ([\d,]+)/.exec(s);
+  return m ? Number(m[1].replace(/,/g, '')) : null;
+});
+
+describe('persistence', () => {
+  test('library, marks and settings come back, with the last track paused where it was', async () => {
+    const { page, errors } = await openPlayer(await browser.fresh());
+    await deliver(page, [f['Alpha - Long.wav'], f['Beta - Short.mp3'], f.broken, f['Gamma - Mid.flac']].map(recordFor));
+    await page.waitForFunction(() => document.querySelectorAll('.viewport .row.bad').length === 1 &&
+      [...document.querySelectorAll('.viewport .c-dur .txt')].filter((e) => e.textContent).length === 3, null, { timeout: 10000 });
+    await page.dblclick('.viewport .row[aria-rowindex="2"]');
+    await page.waitForFunction(() => document.getElementById('audio').currentTime > 0.2);
+    await page.evaluate(() => { document.getElementById('audio').currentTime = 3.5; });
+    await page.click('#play');
+    await page.focus('#volume');
+    await page.keyboard.press('Home');
+    for (let i = 0; i < 30; i++) await page.keyboard.press('ArrowRight');
+    await page.click('#shuffle');
+    await page.click('#repeat');
+    await page.click('[data-key=title] button');
+    await page.click('[data-key=title] button');
+    await page.waitForTimeout(900); // the library is written shortly after a change
+
+    await reload(page);
+    assert.deepEqual(await titles(page), ['Short', 'Mid', 'Long', 'Broken']);
+    const r = await rows(page);
+    assert.deepEqual(r.map((x) => x.cells[4]), ['0:01', '0:02', '0:08', '']);
+    assert.match(r[3].cls, /\bbad\b/);
+    assert.equal(await page.getAttribute('[data-key=title]', 'aria-sort'), 'descending');
+    assert.equal(await page.textContent('#now-title'), 'Long');
+    await page.waitForFunction(() => document.getElementById('audio').readyState >= 1);
+    const s = await audioState(page);
+    assert.equal(s.paused, true);
+    assert.ok(Math.abs(s.time - 3.5) < 0.6, `position ${s.time}`);
+    assert.ok(Math.abs(s.volume - 0.3) < 1e-9, `volume ${s.volume}`);
+    assert.equal(await page.getAttribute('#shuffle', 'aria-pressed'), 'true');
+    assert.equal(await page.getAttribute('#repeat', 'aria-label'), 'Repeat: all');
+    assert.equal(await page.textContent('#status'), '4 tracks · 11 s (durations known for 3)');
+    await page.click('#play');
+    await page.waitForFunction(() => document.getElementById('audio').currentTime > 3.6);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('a last track whose file has gone is marked, and nothing starts by itself', async () => {
+    const gone = path.join(dir, 'Epsilon - Moved Away.wav');
+    copyFileSync(f['Alpha - Long.wav'], gone);
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, [recordFor(gone), recordFor(f['Gamma - Mid.flac'])]);
+    await page.dblclick('.viewport .row[aria-rowindex="2"]');
+    await page.waitForFunction(() => document.getElementById('audio').currentTime > 0.2);
+    await page.click('#play');
+    await page.waitForTimeout(700);
+    rmSync(gone);
+    await reload(page);
+    await page.waitForFunction(() => document.querySelector('.viewport .row[aria-rowindex="2"]').classList.contains('bad'));
+    await page.waitForTimeout(500);
+    const s = await audioState(page);
+    assert.equal(s.paused, true);
+    assert.equal(await page.textContent('#now-title'), 'Moved Away');
+    assert.match(await page.textContent('#toast'), /Moved Away/);
+    await page.close();
+  });
+
+  test('durations are measured for the rows in view only, and kept', async () => {
+    const links = [];
+    for (let i = 0; i < 300; i++) {
+      const link = path.join(dir, `copy ${String(i).padStart(3, '0')}.flac`);
+      try { symlinkSync(f['Gamma - Mid.flac'], link); } catch { /* exists */ }
+      links.push(link);
+    }
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, links.map(recordFor));
+    const rendered = await page.$$eval('.viewport .row:not([hidden])', (r) => r.length);
+    await page.waitForFunction((n) => /known for/.test(document.getElementById('status').textContent) &&
+      [...document.querySelectorAll('.viewport .row:not([hidden]) .c-dur .txt')].filter((e) => e.textContent).length === n, rendered, { timeout: 20000 });
+    const first = await knownDurations(page);
+    assert.ok(first >= rendered && first <= rendered + 10, `measured ${first} with ${rendered} rows in view`);
+    await page.waitForTimeout(700);
+    await reload(page);
+    assert.ok(await knownDurations(page) >= first);
+    await page.$eval('#viewport', (v) => { v.scrollTop = v.scrollHeight; });
+    await page.waitForFunction(() => {
+      const last = document.querySelector('.viewport .row[aria-rowindex="301"] .c-dur .txt');
+      return last && last.textContent === '0:02';
+    }, null, { timeout: 20000 });
+    assert.ok(await knownDurations(page) < 300);
+    await page.close();
+  });
+
+  test('damaged stored data gives an empty library and default settings', async () => {
+    const context = await browser.fresh();
+    const { page } = await openPlayer(context);
+    await deliver(page, [recordFor(f['Beta - Short.mp3'])]);
+    await page.waitForFunction(() => document.querySelector('.viewport .row .c-dur .txt').textContent !== '');
+    await page.waitForTimeout(700);
+    await page.evaluate(() => new Promise((resolve) => {
+      localStorage.setItem('sonabel.settings', '{"volume": 0.2, oops');
+      const req = indexedDB.open('sonabel');
+      req.onsuccess = () => {
+        const tx = req.result.transaction('library', 'readwrite');
+        tx.objectStore('library').put('not a meta record', 'meta');
+        tx.objectStore('library').put(42, 0);
+        tx.oncomplete = () => { req.result.close(); resolve(); };
+      };
+    }));
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(String(e)));
+    await reload(page);
+    assert.equal(await page.isVisible('#empty'), true);
+    assert.equal((await audioState(page)).volume, 0.8);
+    // And the store heals with the next change.
+    await deliver(page, [recordFor(f['Gamma - Mid.flac'])]);
+    await page.waitForTimeout(700);
+    await reload(page);
+    assert.deepEqual(await titles(page), ['Mid']);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('without any storage at all the page still works', async () => {
+    const context = await browser.fresh();
+    const page = await context.newPage();
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(String(e)));
+    await page.addInitScript(() => {
+      const deny = () => { throw new DOMException('denied', 'SecurityError'); };
+      Object.defineProperty(window, 'indexedDB', { get: deny });
+      Object.defineProperty(window, 'localStorage', { get: deny });
+      Object.defineProperty(window, 'sessionStorage', { get: deny });
+    });
+    await page.goto(pageUrl);
+    await page.waitForSelector('html[data-ready=true]');
+    await deliver(page, [recordFor(f['Beta - Short.mp3'])]);
+    await page.dblclick('.viewport .row >> nth=0');
+    await page.waitForFunction(() => document.getElementById('audio').currentTime > 0.1);
+    await page.click('#shuffle');
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+});
