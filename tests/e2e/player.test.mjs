@@ -1,0 +1,131 @@
+// The real player in the real program: it loads without script errors,
+// imports a folder through the chooser and plays what it imported.
+
+import { after, before, describe, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { chmodSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { setTimeout as sleep } from 'node:timers/promises';
+
+import { findWindows, startDisplay, waitUntil, x11 } from './support/display.mjs';
+import { launchProgram, repoRoot } from './support/program.mjs';
+import { startReportServer } from './support/report_server.mjs';
+import { makeClips } from './support/music_tree.mjs';
+
+function playerFiles(folder, prefix = 'web') {
+  const files = {};
+  for (const name of readdirSync(folder)) {
+    const full = path.join(folder, name);
+    if (statSync(full).isDirectory()) Object.assign(files, playerFiles(full, `${prefix}/${name}`));
+    else files[`${prefix}/${name}`] = readFileSync(full);
+  }
+  return files;
+}
+
+// Loaded before the player's own scripts. The page's policy forbids eval, so
+// the probe knows a few fixed commands and reports snapshots of what a user
+// would see, plus every script error.
+function probeScript(serverUrl) {
+  return `(function () {
+  var server = ${JSON.stringify(serverUrl)};
+  var errors = [];
+  addEventListener('error', function (e) { errors.push(String(e.message)); });
+  addEventListener('unhandledrejection', function (e) { errors.push('rejection: ' + String(e.reason && e.reason.message || e.reason)); });
+  function text(id) { var node = document.getElementById(id); return node ? node.textContent : null; }
+  function snapshot() {
+    var audio = document.getElementById('audio');
+    return { errors: errors.slice(), title: document.title, status: text('status'), nowTitle: text('now-title'),
+      rowcount: Number(document.getElementById('grid').getAttribute('aria-rowcount')),
+      importDisabled: document.getElementById('add-folder').disabled,
+      paused: audio.paused, currentTime: audio.currentTime, bridge: typeof window.sendNativeAction };
+  }
+  function report(data) { return fetch(server + '/report', { method: 'POST', body: JSON.stringify(data) }).catch(function () {}); }
+  var commands = {
+    snapshot: function () {},
+    'add-folder': function () { document.getElementById('add-folder').click(); },
+    'play-first-row': function () {
+      var row = document.querySelector('#viewport [role="row"]');
+      row.dispatchEvent(new MouseEvent('dblclick', { bubbles: true }));
+    },
+  };
+  async function serve() {
+    for (;;) {
+      var command;
+      try { command = await (await fetch(server + '/next')).json(); }
+      catch (error) { await new Promise(function (r) { setTimeout(r, 200); }); continue; }
+      try { commands[command.code](); report({ kind: 'result', id: command.id, ok: true, value: snapshot() }); }
+      catch (error) { report({ kind: 'result', id: command.id, ok: false, error: String(error) }); }
+    }
+  }
+  addEventListener('load', function () { report({ kind: 'loaded', value: snapshot() }); serve(); });
+})();
+`;
+}
+
+describe('the player in the program', () => {
+  let display;
+  let server;
+  let program;
+  let music;
+
+  before(async () => {
+    display = await startDisplay();
+    server = await startReportServer();
+    music = mkdtempSync(path.join(tmpdir(), 'sonabel-player-'));
+    chmodSync(music, 0o755);
+    await makeClips(music);
+    const files = playerFiles(path.join(repoRoot, 'src', 'web'));
+    // The probe talks to the test's server; everything else of the policy stays.
+    files['web/index.html'] = files['web/index.html']
+      .toString()
+      .replace("default-src 'none';", `default-src 'none'; connect-src ${server.url};`)
+      .replace('<script src="js/core.js"></script>', '<script src="e2e-probe.js"></script>\n<script src="js/core.js"></script>');
+    files['web/e2e-probe.js'] = probeScript(server.url);
+    program = await launchProgram({ display, files });
+    await program.mainWindow();
+  });
+
+  after(async () => {
+    await program?.cleanup();
+    await server?.close();
+    await display?.stop();
+    if (music) rmSync(music, { recursive: true, force: true });
+  });
+
+  const snapshot = async () => (await server.evaluate('snapshot')).value;
+  const waitForSnapshot = (what, predicate) =>
+    waitUntil(async () => {
+      const state = await snapshot();
+      return predicate(state) && state;
+    }, { what, timeoutMs: 20000, intervalMs: 250 });
+
+  test('loads with the bridge in place, import offered and no script error', async () => {
+    const loaded = await server.waitForReport((r) => r.kind === 'loaded', { timeoutMs: 20000 });
+    assert.equal(loaded.value.bridge, 'function');
+    assert.equal(loaded.value.importDisabled, false);
+    assert.deepEqual(loaded.value.errors, []);
+  });
+
+  test('a folder chosen in the real chooser fills the library, and a double-click plays', async () => {
+    await server.evaluate('add-folder');
+    const title = 'Select Music Folder for Sonabel';
+    const id = await waitUntil(async () => (await findWindows(display, { title }))[0], { what: 'the folder chooser' });
+    await x11(display, 'xdotool', ['windowactivate', '--sync', String(id)]).catch(() => {});
+    await sleep(500);
+    await x11(display, 'xdotool', ['type', '/']);
+    await sleep(600);
+    await x11(display, 'xdotool', ['type', '--delay', '25', music.slice(1)]);
+    await sleep(400);
+    await x11(display, 'xdotool', ['key', 'Delete']);
+    await sleep(1500);
+    await x11(display, 'xdotool', ['key', 'Return']);
+
+    // Five clips and a header row.
+    await waitForSnapshot('the imported tracks', (s) => s.rowcount === 6);
+    await server.evaluate('play-first-row');
+    const playing = await waitForSnapshot('playback', (s) => !s.paused && s.currentTime > 0);
+    assert.equal(playing.title.includes(playing.nowTitle), true, `${playing.title} names ${playing.nowTitle}`);
+    assert.deepEqual(playing.errors, []);
+  });
+});
