@@ -5,9 +5,9 @@
 import { existsSync, mkdirSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { setTimeout as sleep } from 'node:timers/promises';
 
-import { findWindows, startDisplay, waitUntil, x11 } from '../tests/e2e/support/display.mjs';
+import { acceptLocation, waitForChooser } from '../tests/e2e/support/chooser.mjs';
+import { startDisplay } from '../tests/e2e/support/display.mjs';
 import { launchProgram } from '../tests/e2e/support/program.mjs';
 import { fixturePage, startReportServer } from '../tests/e2e/support/report_server.mjs';
 
@@ -43,18 +43,11 @@ try {
   for (let run = 0; run < RUNS; run++) {
     const since = server.reports.length;
     await server.evaluate(`(window.__pending = sendNativeAction("openFolder"), 'started')`);
-    const title = 'Select Music Folder for Sonabel';
-    const id = await waitUntil(async () => (await findWindows(display, { title }))[0], { what: 'the chooser' });
-    await x11(display, 'xdotool', ['windowactivate', '--sync', String(id)]).catch(() => {});
-    await sleep(500);
-    await x11(display, 'xdotool', ['type', '/']);
-    await sleep(600);
-    await x11(display, 'xdotool', ['type', '--delay', '25', tree.slice(1)]);
-    await sleep(400);
-    await x11(display, 'xdotool', ['key', 'Delete']);
-    await sleep(1500);
-    const confirmedAt = Date.now();
-    await x11(display, 'xdotool', ['key', 'Return']);
+    await waitForChooser(display, 'Select Music Folder for Sonabel');
+    // Timed from the Return that confirms the folder.
+    let confirmedAt = 0;
+    const typed = acceptLocation(display, tree, { beforeReturn: () => (confirmedAt = Date.now()) });
+    await typed;
     const batch = await server.waitForReport((r) => r.kind === 'batch', { since, timeoutMs: 60000 });
     await server.evaluate('window.__pending', { timeoutMs: 60000 });
     times.push(batch.at - confirmedAt);

@@ -31,23 +31,21 @@ std::string jsonEscapeOf(unsigned char c, bool escapeSingleQuote) {
     }
 }
 
+EscapeTable makeEscapeTable(bool escapeSingleQuote) {
+    EscapeTable table;
+    for (int c = 0; c < 256; ++c) table[c] = jsonEscapeOf(static_cast<unsigned char>(c), escapeSingleQuote);
+    return table;
+}
+
 // Inside a JSON string.
 const EscapeTable& jsonTable() {
-    static const EscapeTable table = [] {
-        EscapeTable t;
-        for (int c = 0; c < 256; ++c) t[c] = jsonEscapeOf(static_cast<unsigned char>(c), false);
-        return t;
-    }();
+    static const EscapeTable table = makeEscapeTable(false);
     return table;
 }
 
 // JSON text placed in a single-quoted script literal.
 const EscapeTable& scriptLiteralTable() {
-    static const EscapeTable table = [] {
-        EscapeTable t;
-        for (int c = 0; c < 256; ++c) t[c] = jsonEscapeOf(static_cast<unsigned char>(c), true);
-        return t;
-    }();
+    static const EscapeTable table = makeEscapeTable(true);
     return table;
 }
 

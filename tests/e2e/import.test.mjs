@@ -8,6 +8,7 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
 
+import { acceptLocation, waitForChooser } from './support/chooser.mjs';
 import { findWindows, startDisplay, waitUntil, x11 } from './support/display.mjs';
 import { launchProgram } from './support/program.mjs';
 import { fixturePage, startReportServer } from './support/report_server.mjs';
@@ -82,25 +83,6 @@ describe('importing through the choosers', () => {
     return { since, settled: () => server.evaluate('window.__pending', { timeoutMs: 30000 }) };
   }
 
-  async function chooser(title) {
-    const id = await waitUntil(async () => (await findWindows(display, { title }))[0], { what: `the "${title}" chooser` });
-    await x11(display, 'xdotool', ['windowactivate', '--sync', String(id)]).catch(() => {});
-    await sleep(500);
-    return id;
-  }
-
-  // Typing "/" opens the location entry, which needs a moment before it takes
-  // the rest; Delete drops GTK's inline completion.
-  async function typeLocationAndAccept(location) {
-    await x11(display, 'xdotool', ['type', '/']);
-    await sleep(600);
-    await x11(display, 'xdotool', ['type', '--delay', '25', location.slice(1)]);
-    await sleep(400);
-    await x11(display, 'xdotool', ['key', 'Delete']);
-    await sleep(1500);
-    await x11(display, 'xdotool', ['key', 'Return']);
-  }
-
   // The filter list sits above the buttons at the chooser's lower right; its
   // second entry is "All Files (*.*)".
   async function switchToAllFiles(id) {
@@ -130,8 +112,8 @@ describe('importing through the choosers', () => {
 
   test('one chosen file arrives as one record that plays', async () => {
     const call = await startCall('openFile');
-    await chooser('Open');
-    await typeLocationAndAccept(clips.mp3);
+    await waitForChooser(display, 'Open');
+    await acceptLocation(display, clips.mp3);
     assert.deepEqual((await call.settled()).value, OK);
     const batch = await batchSince(call.since);
     assert.deepEqual(batch.records, [expectedRecord(Buffer.from(clips.mp3))]);
@@ -140,8 +122,8 @@ describe('importing through the choosers', () => {
 
   test('a file chosen under All Files arrives with its own format', async () => {
     const call = await startCall('openFile');
-    await switchToAllFiles(await chooser('Open'));
-    await typeLocationAndAccept(path.join(work, 'clips', 'notes.txt'));
+    await switchToAllFiles(await waitForChooser(display, 'Open'));
+    await acceptLocation(display, path.join(work, 'clips', 'notes.txt'));
     assert.deepEqual((await call.settled()).value, OK);
     const batch = await batchSince(call.since);
     assert.deepEqual(batch.records.map((r) => [r.title, r.artist, r.format]), [['notes', 'Local Music', 'TXT']]);
@@ -149,10 +131,10 @@ describe('importing through the choosers', () => {
 
   test('several files chosen together arrive in one batch', async () => {
     const call = await startCall('openFile');
-    await chooser('Open');
+    await waitForChooser(display, 'Open');
     // Into the folder, then select everything the audio filter shows: it is
     // active from the start, so neither notes.txt nor the .aiff file is there.
-    await typeLocationAndAccept(path.join(work, 'clips') + '/');
+    await acceptLocation(display, path.join(work, 'clips') + '/');
     await sleep(1000);
     await x11(display, 'xdotool', ['key', 'ctrl+a']);
     await sleep(300);
@@ -168,7 +150,7 @@ describe('importing through the choosers', () => {
 
   test('cancelling the file chooser delivers nothing and still replies', async () => {
     const call = await startCall('openFile');
-    await chooser('Open');
+    await waitForChooser(display, 'Open');
     await x11(display, 'xdotool', ['key', 'Escape']);
     assert.deepEqual((await call.settled()).value, OK);
     await sleep(300);
@@ -177,12 +159,12 @@ describe('importing through the choosers', () => {
 
   test('a call made while a chooser is open is served, and the outer call completes', async () => {
     const call = await startCall('openFile');
-    await chooser('Open');
+    await waitForChooser(display, 'Open');
     const nested = await server.evaluate('sendNativeAction("noSuchAction")', { timeoutMs: 10000 });
     assert.deepEqual(nested.value, OK);
     assert.equal((await findWindows(display, { title: 'Open' })).length, 1, 'the chooser is still open');
-    await chooser('Open');
-    await typeLocationAndAccept(clips.wav);
+    await waitForChooser(display, 'Open');
+    await acceptLocation(display, clips.wav);
     assert.deepEqual((await call.settled()).value, OK);
     const batch = await batchSince(call.since);
     assert.deepEqual(batch.records, [expectedRecord(Buffer.from(clips.wav))]);
@@ -190,8 +172,8 @@ describe('importing through the choosers', () => {
 
   test('a folder import delivers every audio file of the tree once, in walk order, and each plays', async () => {
     const call = await startCall('openFolder');
-    await chooser('Select Music Folder for Sonabel');
-    await typeLocationAndAccept(tree.root);
+    await waitForChooser(display, 'Select Music Folder for Sonabel');
+    await acceptLocation(display, tree.root);
     await chooserGone('Select Music Folder for Sonabel');
     assert.deepEqual((await call.settled()).value, OK);
     const batch = await batchSince(call.since);
@@ -210,13 +192,13 @@ describe('importing through the choosers', () => {
 
   test('"autoScanMusic" opens the same folder chooser; cancel or a folder without audio delivers nothing', async () => {
     const cancelled = await startCall('autoScanMusic');
-    await chooser('Select Music Folder for Sonabel');
+    await waitForChooser(display, 'Select Music Folder for Sonabel');
     await x11(display, 'xdotool', ['key', 'Escape']);
     assert.deepEqual((await cancelled.settled()).value, OK);
 
     const silent = await startCall('autoScanMusic');
-    await chooser('Select Music Folder for Sonabel');
-    await typeLocationAndAccept(path.join(work, 'Silent'));
+    await waitForChooser(display, 'Select Music Folder for Sonabel');
+    await acceptLocation(display, path.join(work, 'Silent'));
     assert.deepEqual((await silent.settled()).value, OK);
     await sleep(300);
     assert.deepEqual(batchesSince(cancelled.since), []);

@@ -6,9 +6,9 @@ import assert from 'node:assert/strict';
 import { chmodSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { setTimeout as sleep } from 'node:timers/promises';
 
-import { findWindows, startDisplay, waitUntil, x11 } from './support/display.mjs';
+import { acceptLocation, waitForChooser } from './support/chooser.mjs';
+import { startDisplay, waitUntil } from './support/display.mjs';
 import { launchProgram, repoRoot } from './support/program.mjs';
 import { startReportServer } from './support/report_server.mjs';
 import { makeClips } from './support/music_tree.mjs';
@@ -109,17 +109,8 @@ describe('the player in the program', () => {
 
   test('a folder chosen in the real chooser fills the library, and a double-click plays', async () => {
     await server.evaluate('add-folder');
-    const title = 'Select Music Folder for Sonabel';
-    const id = await waitUntil(async () => (await findWindows(display, { title }))[0], { what: 'the folder chooser' });
-    await x11(display, 'xdotool', ['windowactivate', '--sync', String(id)]).catch(() => {});
-    await sleep(500);
-    await x11(display, 'xdotool', ['type', '/']);
-    await sleep(600);
-    await x11(display, 'xdotool', ['type', '--delay', '25', music.slice(1)]);
-    await sleep(400);
-    await x11(display, 'xdotool', ['key', 'Delete']);
-    await sleep(1500);
-    await x11(display, 'xdotool', ['key', 'Return']);
+    await waitForChooser(display, 'Select Music Folder for Sonabel');
+    await acceptLocation(display, music);
 
     // Five clips and a header row.
     await waitForSnapshot('the imported tracks', (s) => s.rowcount === 6);

@@ -1,0 +1,32 @@
+// Driving a GTK file or folder chooser with xdotool, the way that has proven
+// reliable under Xvfb and openbox.
+//
+//   const id = await waitForChooser(display, 'Open');
+//   await acceptLocation(display, '/tmp/music/a.mp3');   // or a folder
+
+import { setTimeout as sleep } from 'node:timers/promises';
+
+import { findWindows, waitUntil, x11 } from './display.mjs';
+
+// The chooser's window, activated and ready for keys.
+export async function waitForChooser(display, title) {
+  const id = await waitUntil(async () => (await findWindows(display, { title }))[0], { what: `the "${title}" chooser` });
+  await x11(display, 'xdotool', ['windowactivate', '--sync', String(id)]).catch(() => {});
+  await sleep(500);
+  return id;
+}
+
+// Typing "/" opens the location entry, which needs a moment before it takes
+// the rest; Delete drops GTK's inline completion of a subfolder, and the
+// pause lets the chooser load the folder before Return.
+// `beforeReturn` runs just before the confirming key.
+export async function acceptLocation(display, location, { beforeReturn = () => {} } = {}) {
+  await x11(display, 'xdotool', ['type', '/']);
+  await sleep(600);
+  await x11(display, 'xdotool', ['type', '--delay', '25', location.slice(1)]);
+  await sleep(400);
+  await x11(display, 'xdotool', ['key', 'Delete']);
+  await sleep(1500);
+  beforeReturn();
+  await x11(display, 'xdotool', ['key', 'Return']);
+}
