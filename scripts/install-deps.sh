@@ -14,6 +14,9 @@ packages=(
   sox libsox-fmt-mp3
   chromium webkit2gtk-driver
 )
+# Node.js runs the browser and end-to-end tests; Debian's serves when the
+# machine has none of its own.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do
