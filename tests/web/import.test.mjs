@@ -140,4 +140,18 @@ describe('with the shell', () => {
     assert.deepEqual(ran, { script: false, style: false });
     await page.close();
   });
+
+  test('the page adds only its own names to window', async () => {
+    // Taken before any of the page's scripts run; kept off window itself.
+    const init = () => { document.namesBefore = Object.getOwnPropertyNames(window); };
+    const { page, errors } = await openPlayer(await browser.fresh(), { init });
+    // The stand-in bridge and the test driver's own names aside.
+    const added = await page.evaluate(() => Object.getOwnPropertyNames(window)
+      .filter((n) => !document.namesBefore.includes(n))
+      .filter((n) => n !== 'sendNativeAction' && !n.startsWith('__playwright'))
+      .sort());
+    assert.deepEqual(added, ['SonabelCore', 'SonabelPlayer', 'SonabelStore', 'sonabel']);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
 });

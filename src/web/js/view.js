@@ -1,0 +1,137 @@
+/* Sonabel player: the library list. Only the rows in view are in the page;
+   a small pool of row elements is moved and refilled as the list scrolls. */
+(function () {
+  'use strict';
+  var P = window.SonabelPlayer, core = P.core, el = P.el, state = P.state, settings = P.settings;
+  var ROW_H = P.ROW_H;
+  var OVERSCAN = 6;
+
+  function ordered() {
+    var lib = P.lib;
+    if (state.sorted && state.sortedVersion === lib.version) return state.sorted;
+    state.sorted = core.sortTracks(lib.tracks, settings.sortKey, settings.sortDir);
+    state.sortedVersion = lib.version;
+    return state.sorted;
+  }
+
+  // Recomputes the visible list. Typing that only narrows the query filters
+  // the previous result, which keeps keystrokes cheap on large libraries.
+  P.refreshView = function (reason) {
+    var lib = P.lib;
+    var terms = core.parseQuery(el.search.value);
+    var base = ordered();
+    var prev = state.viewVersion === lib.version && reason === 'search' && core.narrows(state.terms, terms);
+    state.view = core.filterTracks(prev ? state.view : base, terms);
+    state.terms = terms;
+    state.viewVersion = lib.version;
+    state.shuffleStale = true;
+    el.spacer.style.height = (state.view.length * ROW_H) + 'px';
+    el.grid.setAttribute('aria-rowcount', String(state.view.length + 1));
+    var emptyLib = lib.size() === 0;
+    el.empty.hidden = !emptyLib;
+    el.noResults.hidden = emptyLib || state.view.length > 0;
+    el.grid.classList.toggle('is-empty', emptyLib);
+    P.updateStatus();
+    render();
+  };
+
+  // The row elements; the duration probes look here for what is on screen.
+  var pool = P.pool = [];
+
+  function makeRow() {
+    var row = document.createElement('div');
+    row.className = 'row';
+    row.setAttribute('role', 'row');
+    var cls = ['c-num', 'c-title', 'c-artist', 'c-format', 'c-dur'];
+    row.cells = [];
+    for (var i = 0; i < cls.length; i++) {
+      var c = document.createElement('div');
+      c.className = 'cell ' + cls[i];
+      c.setAttribute('role', 'gridcell');
+      var span = document.createElement('span');
+      span.className = 'txt';
+      c.appendChild(span);
+      row.cells.push(span);
+      row.appendChild(c);
+    }
+    var badge = document.createElement('span');
+    badge.className = 'badge';
+    badge.textContent = 'can\u2019t play';
+    row.children[1].appendChild(badge);
+    row.track = null;
+    el.viewport.appendChild(row);
+    return row;
+  }
+
+  var renderQueued = false;
+  function queueRender() {
+    if (renderQueued) return;
+    renderQueued = true;
+    requestAnimationFrame(function () { renderQueued = false; render(); });
+  }
+  P.queueRender = queueRender;
+
+  function render() {
+    var view = state.view;
+    var top = el.viewport.scrollTop;
+    var height = el.viewport.clientHeight || 600;
+    var first = Math.max(0, Math.floor(top / ROW_H) - OVERSCAN);
+    var last = Math.min(view.length, Math.ceil((top + height) / ROW_H) + OVERSCAN);
+    var need = last - first;
+    while (pool.length < need) pool.push(makeRow());
+    var activeSet = false;
+    for (var i = 0; i < pool.length; i++) {
+      var row = pool[i];
+      if (i >= need) {
+        if (!row.hidden) { row.hidden = true; row.track = null; row.removeAttribute('id'); }
+        continue;
+      }
+      var n = first + i, t = view[n];
+      row.hidden = false;
+      row.style.transform = 'translateY(' + (n * ROW_H) + 'px)';
+      row.setAttribute('aria-rowindex', String(n + 2));
+      if (row.track !== t || row.durShown !== t.duration) {
+        row.cells[0].textContent = String(t.index + 1);
+        row.cells[1].textContent = t.title;
+        row.cells[2].textContent = t.artist;
+        row.cells[3].textContent = t.format;
+        row.cells[4].textContent = t.duration === null ? '' : core.formatTime(t.duration);
+        row.track = t;
+        row.durShown = t.duration;
+      }
+      var sel = state.selection.has(t);
+      row.classList.toggle('selected', sel);
+      row.setAttribute('aria-selected', sel ? 'true' : 'false');
+      row.classList.toggle('playing', t === state.current);
+      if (t === state.current) row.setAttribute('aria-current', 'true'); else row.removeAttribute('aria-current');
+      row.classList.toggle('bad', t.bad);
+      row.classList.toggle('odd', n % 2 === 1);
+      if (t === state.cursor) { row.id = 'active-row'; row.classList.add('cursor'); activeSet = true; }
+      else if (row.id) { row.removeAttribute('id'); row.classList.remove('cursor'); }
+      else row.classList.remove('cursor');
+    }
+    if (activeSet) el.grid.setAttribute('aria-activedescendant', 'active-row');
+    else el.grid.removeAttribute('aria-activedescendant');
+    P.queueProbes();
+  }
+  P.render = render;
+
+  el.viewport.addEventListener('scroll', queueRender, { passive: true });
+  window.addEventListener('resize', queueRender);
+
+  // The track of the row an event happened in, or null.
+  P.rowTrack = function (target) {
+    while (target && target !== el.viewport) {
+      if (target.track !== undefined && target.classList && target.classList.contains('row')) return target.track;
+      target = target.parentNode;
+    }
+    return null;
+  };
+
+  P.scrollToIndex = function (n) {
+    if (n < 0) return;
+    var top = n * ROW_H, vt = el.viewport.scrollTop, h = el.viewport.clientHeight;
+    if (top < vt) el.viewport.scrollTop = top;
+    else if (top + ROW_H > vt + h) el.viewport.scrollTop = top + ROW_H - h;
+  };
+})();
