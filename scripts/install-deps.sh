@@ -13,6 +13,8 @@ packages=(
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
   sox libsox-fmt-mp3
   chromium webkit2gtk-driver
+  clang-14 libclang-rt-14-dev nlohmann-json3-dev
+  lintian desktop-file-utils appstream
 )
 # Node.js runs the browser and end-to-end tests; Debian's serves when the
 # machine has none of its own.

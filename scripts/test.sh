@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both presets and runs every test.
+# Installs what is missing, then builds each preset and runs its tests with
+# CTest: linux (unit, player and end-to-end suites, the package check),
+# windows-cross (unit and Windows suites under wine) and fuzz (short fuzzing
+# runs that catch regressions).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-cmake --preset linux
-cmake --build --preset linux
-ctest --preset linux
-
-cmake --preset windows-cross
-cmake --build --preset windows-cross
-ctest --preset windows-cross
-
-node --test --test-concurrency=1 tests/web tests/e2e
+for preset in linux windows-cross fuzz; do
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
