@@ -124,6 +124,7 @@ void GtkWebHost::bind(const std::string& name, NativeActionHandler handler) {
 }
 
 void GtkWebHost::navigate(const std::string& url) {
+    if (startUrl_.empty()) startUrl_ = url;
     webkit_web_view_load_uri(view_, url.c_str());
 }
 
@@ -221,17 +222,26 @@ gboolean GtkWebHost::onPermissionRequest(WebKitWebView*, WebKitPermissionRequest
 
 void GtkWebHost::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {
     auto* host = static_cast<GtkWebHost*>(self);
-    // Without its web process the window stays blank for good; end the run
-    // the way any other host failure does.
     switch (reason) {
     case WEBKIT_WEB_PROCESS_CRASHED:
-        host->failure_ = "The web process crashed.";
+        host->recoverFromWebProcessDeath("The web process crashed.");
         break;
     case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT:
-        host->failure_ = "The web process exceeded its memory limit.";
+        host->recoverFromWebProcessDeath("The web process exceeded its memory limit.");
         break;
     default:
+        break;
+    }
+}
+
+void GtkWebHost::recoverFromWebProcessDeath(const char* cause) {
+    // The library is on disk, so a fresh start page brings the player back.
+    if (!startUrl_.empty() && recovery_.shouldReloadAfterDeathAt(WebProcessRecovery::Clock::now())) {
+        webkit_web_view_load_uri(view_, startUrl_.c_str());
         return;
     }
-    host->terminate();
+    // Dying again at once: the window would stay blank; end the run the way
+    // any other host failure does.
+    failure_ = cause;
+    terminate();
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/web_host.h"
+#include "app/web_process_recovery.h"
 
 // Releases a GObject reference when its owner goes.
 struct GObjectUnref {
@@ -57,6 +58,8 @@ private:
     static void onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
 
     void installBridgeScript();
+    // Reloads the start page after the web process died, or ends the run.
+    void recoverFromWebProcessDeath(const char* cause);
     void reply(const std::string& id, bool succeeded, const std::string& text);
 
     GObjectPtr<WebKitUserContentManager> contentManager_;
@@ -69,4 +72,6 @@ private:
     std::set<guint> queuedCalls_;
     bool shown_ = false;
     std::optional<std::string> failure_;
+    std::string startUrl_;
+    WebProcessRecovery recovery_;
 };

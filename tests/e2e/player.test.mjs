@@ -119,4 +119,13 @@ describe('the player in the program', () => {
     assert.equal(playing.title.includes(playing.nowTitle), true, `${playing.title} names ${playing.nowTitle}`);
     assert.deepEqual(playing.errors, []);
   });
+
+  test('after the web process crashes, the player comes back with its library', async () => {
+    const since = server.reports.length;
+    await program.killWebProcess();
+    await server.waitForReport((r) => r.kind === 'loaded', { since, timeoutMs: 20000 });
+    const back = await waitForSnapshot('the stored library', (s) => s.rowcount === 6);
+    assert.deepEqual(back.errors, []);
+    assert.equal(program.child.exitCode, null);
+  });
 });

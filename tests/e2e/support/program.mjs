@@ -11,14 +11,17 @@
 // folders point into <folder> unless `dataHome` names another one. With
 // `executable`, that program is run where it is instead of a copy.
 
-import { spawn } from 'node:child_process';
-import { chown, copyFile, mkdir, mkdtemp, readdir, rm, writeFile } from 'node:fs/promises';
+import { execFile, spawn } from 'node:child_process';
+import { chown, copyFile, mkdir, mkdtemp, readFile, readdir, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { setTimeout as sleep } from 'node:timers/promises';
+import { promisify } from 'node:util';
 
 import { findWindows, waitUntil } from './display.mjs';
+
+const run = promisify(execFile);
 
 export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 export const builtProgram = path.join(repoRoot, 'build', 'sonabel');
@@ -80,6 +83,18 @@ export async function launchProgram({ display, files = {}, dataHome = null, env 
     const result = await Promise.race([program.exited, sleep(timeoutMs).then(() => null)]);
     if (!result) throw new Error(`program still running after ${timeoutMs} ms`);
     return result;
+  };
+
+  // Kills WebKit's web process the way a crash would.
+  program.killWebProcess = async () => {
+    const children = (await run('pgrep', ['-P', String(child.pid)]).catch(() => ({ stdout: '' }))).stdout.split('\n').filter(Boolean);
+    const webProcesses = [];
+    for (const pid of children) {
+      const name = await readFile(`/proc/${pid}/comm`, 'utf8').catch(() => '');
+      if (name.startsWith('WebKitWebProces')) webProcesses.push(Number(pid));
+    }
+    if (webProcesses.length !== 1) throw new Error(`no single web process among ${children}`);
+    process.kill(webProcesses[0], 'SIGKILL');
   };
 
   program.cleanup = async () => {
