@@ -44,3 +44,4 @@ install(CODE "
                  \"\$ENV{DESTDIR}\${prefix}/share/applications/sonabel.desktop\" @ONLY)
   message(STATUS \"Installing: \$ENV{DESTDIR}\${prefix}/share/applications/sonabel.desktop\")
 ")
+include(${PROJECT_SOURCE_DIR}/cmake/linux_package.cmake)
