@@ -11,7 +11,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
-  sox libsox-fmt-mp3
+  sox libsox-fmt-mp3 unzip
   chromium webkit2gtk-driver
   clang-14 libclang-rt-14-dev nlohmann-json3-dev
   lintian desktop-file-utils appstream

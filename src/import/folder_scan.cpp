@@ -6,6 +6,7 @@
 
 #include "app/path_text.h"
 #include "import/file_name.h"
+#include "import/folder_listing.h"
 
 namespace fs = std::filesystem;
 
@@ -38,26 +39,15 @@ bool isAudioFileNameText(NativeView fileName) {
     return false;
 }
 
-enum class EntryKind { AudioFile, Folder, Other };
-
-// Uses the type the listing already read where it can; only links cost a
-// status query, and only when their name is an audio name.
-EntryKind kindOf(const fs::directory_entry& entry) {
+// A link counts when it leads to a regular file; only links with an audio
+// name cost a status query.
+bool isAudioFile(const FolderEntry& entry) {
+    if (entry.kind != FolderEntryKind::File && entry.kind != FolderEntryKind::Link) return false;
+    if (!isAudioFileNameText(fileNameOf(entry.path.native()))) return false;
+    if (entry.kind == FolderEntryKind::File) return true;
     std::error_code error;
-    const NativeView fileName = fileNameOf(entry.path().native());
-    if (entry.is_symlink(error)) {
-        if (error || !isAudioFileNameText(fileName)) return EntryKind::Other;
-        const bool regular = fs::is_regular_file(fs::status(entry.path(), error));
-        return regular && !error ? EntryKind::AudioFile : EntryKind::Other;
-    }
-    if (error) return EntryKind::Other;
-    if (entry.is_directory(error)) return error ? EntryKind::Other : EntryKind::Folder;
-    if (error) return EntryKind::Other;
-    const bool regular = entry.is_regular_file(error);
-    return regular && !error && isAudioFileNameText(fileName) ? EntryKind::AudioFile : EntryKind::Other;
+    return fs::is_regular_file(fs::status(entry.path, error)) && !error;
 }
-
-constexpr auto kWalkOptions = fs::directory_options::skip_permission_denied;
 
 }  // namespace
 
@@ -69,33 +59,25 @@ std::vector<fs::path> scanMusicFolder(const fs::path& root) {
     std::vector<fs::path> found;
     // Whatever goes wrong, what was found so far is still worth delivering.
     try {
-        std::error_code error;
-        fs::directory_iterator rootListing(root, kWalkOptions, error);
-        if (error) return found;
+        FolderListing rootListing(root);
+        if (!rootListing.isOpen()) return found;
 
         // One open listing per level: depth is bounded by the tree, not the stack.
-        std::vector<fs::directory_iterator> listings;
+        std::vector<FolderListing> listings;
         listings.push_back(std::move(rootListing));
+        FolderEntry entry;
         while (!listings.empty()) {
-            fs::directory_iterator& listing = listings.back();
-            if (listing == fs::directory_iterator()) {
+            if (!listings.back().next(entry)) {
                 listings.pop_back();
                 continue;
             }
-            fs::path subfolder;
-            switch (kindOf(*listing)) {
-                case EntryKind::AudioFile: found.push_back(listing->path()); break;
-                case EntryKind::Folder: subfolder = listing->path(); break;
-                case EntryKind::Other: break;
-            }
-
-            listing.increment(error);
-            if (error) listings.pop_back();  // this folder cannot be read further
-
-            if (!subfolder.empty()) {
-                // Entered right after its own entry: depth-first pre-order.
-                fs::directory_iterator sublisting(subfolder, kWalkOptions, error);
-                if (!error) listings.push_back(std::move(sublisting));
+            if (entry.kind == FolderEntryKind::Folder) {
+                // Entered right after its own entry: depth-first pre-order. A
+                // folder that cannot be opened is skipped.
+                FolderListing sublisting(entry.path);
+                if (sublisting.isOpen()) listings.push_back(std::move(sublisting));
+            } else if (isAudioFile(entry)) {
+                found.push_back(entry.path);
             }
         }
     } catch (...) {

@@ -21,7 +21,8 @@ int WINAPI recordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
     return IDOK;
 }
 
-// A host that fails at `failingStep` ("create", "run") or closes as a page would.
+// A host whose creation fails, as the webview library's can (its other
+// operations return results instead), or that closes as a page would.
 class ScriptedHost : public WebHost {
 public:
     explicit ScriptedHost(std::string failingStep) : failingStep_(std::move(failingStep)) { step("create"); }
@@ -52,17 +53,14 @@ int runFailingAt(const std::string& step) {
 }  // namespace
 
 TEST(WindowsStartup, AHostFailureShowsOneErrorBoxAndEndsWithOne) {
-    for (const std::string step : {"create", "size", "run"}) {
-        g_boxes.clear();
-        EXPECT_EQ(runFailingAt(step), 1) << step;
-        ASSERT_EQ(g_boxes.size(), 1u) << step;
-        EXPECT_EQ(g_boxes[0].owner, nullptr);
-        EXPECT_EQ(g_boxes[0].text, "Sonabel failed to initialize WebView2:\n\nWebView2 runtime not found (" + step +
-                                       ")\n\nPlease ensure Microsoft Edge WebView2 is installed.");
-        EXPECT_EQ(g_boxes[0].caption, "Sonabel Error");
-        EXPECT_EQ(g_boxes[0].style, 0x10u);
-        EXPECT_EQ(g_boxes[0].style, UINT(MB_OK | MB_ICONERROR));
-    }
+    g_boxes.clear();
+    EXPECT_EQ(runFailingAt("create"), 1);
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].owner, nullptr);
+    EXPECT_EQ(g_boxes[0].text, "Sonabel failed to initialize WebView2:\n\nWebView2 runtime not found (create)"
+                               "\n\nPlease ensure Microsoft Edge WebView2 is installed.");
+    EXPECT_EQ(g_boxes[0].caption, "Sonabel Error");
+    EXPECT_EQ(g_boxes[0].style, 0x10u);
 }
 
 TEST(WindowsStartup, AClosedWindowEndsWithZeroAndNoBox) {
