@@ -11,6 +11,7 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/web_host_bridge_script.h.in
 add_library(sonabel_platform STATIC
   src/app/startup.cpp
   src/app/web_host_gtk.cpp
+  src/app/download_dialog_gtk.cpp
   src/bridge/native_action_handler.cpp
   src/app/executable_folder_gtk.cpp
   src/bridge/window_actions_gtk.cpp

@@ -1,7 +1,9 @@
 #include "app/web_host_gtk.h"
 
+#include <string>
 #include <utility>
 
+#include "app/download_dialog_gtk.h"
 #include "app/web_host_bridge_script.h"
 #include "import/track_batch.h"
 
@@ -55,6 +57,7 @@ GtkWebHost::GtkWebHost() : loop_(g_main_loop_new(nullptr, FALSE), &g_main_loop_u
     context_.reset(webkit_web_context_new_with_website_data_manager(dataManager.get()));
     // One local page: no need for the memory a browser's caches take.
     webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    askWhereDownloadsGo(context_.get());
 
     contentManager_.reset(webkit_user_content_manager_new());
     g_signal_connect(contentManager_.get(), "script-message-received::__webview__",
@@ -84,6 +87,7 @@ GtkWebHost::GtkWebHost() : loop_(g_main_loop_new(nullptr, FALSE), &g_main_loop_u
                                          "user-content-manager", contentManager_.get(), "settings",
                                          settings.get(), "website-policies", policies.get(), nullptr));
     g_signal_connect(view_, "permission-request", G_CALLBACK(&GtkWebHost::onPermissionRequest), this);
+    g_signal_connect(view_, "decide-policy", G_CALLBACK(&GtkWebHost::onDecidePolicy), this);
     g_signal_connect(view_, "web-process-terminated", G_CALLBACK(&GtkWebHost::onWebProcessTerminated), this);
     gtk_container_add(GTK_CONTAINER(window_.get()), GTK_WIDGET(view_));
     gtk_widget_grab_focus(GTK_WIDGET(view_));
@@ -125,7 +129,46 @@ void GtkWebHost::bind(const std::string& name, NativeActionHandler handler) {
 
 void GtkWebHost::navigate(const std::string& url) {
     if (startUrl_.empty()) startUrl_ = url;
+    navigationAsked_ = true;
     webkit_web_view_load_uri(view_, url.c_str());
+}
+
+namespace {
+// The same document, whatever the fragment: a reload or an in-page link.
+bool sameDocument(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr) return false;
+    const std::string x(a), y(b);
+    return x.substr(0, x.find('#')) == y.substr(0, y.find('#'));
+}
+}  // namespace
+
+// A backstop for the page's own guards: the main frame never leaves the
+// page we loaded (a dropped file or a stray link would replace the player),
+// and nothing opens a window of its own.
+gboolean GtkWebHost::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                    WebKitPolicyDecisionType type, gpointer self) {
+    auto* host = static_cast<GtkWebHost*>(self);
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+        webkit_policy_decision_ignore(decision);
+        return TRUE;
+    }
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
+    if (host->navigationAsked_) {
+        host->navigationAsked_ = false;
+        return FALSE;
+    }
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const char* target = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    if (sameDocument(target, webkit_web_view_get_uri(view))) return FALSE;
+    // The page's own data offered as a file (an exported playlist) is saved,
+    // never shown in place of the player.
+    if (target != nullptr && g_str_has_prefix(target, "blob:")) {
+        webkit_policy_decision_download(decision);
+        return TRUE;
+    }
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
 }
 
 void GtkWebHost::run() {
@@ -237,6 +280,7 @@ void GtkWebHost::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminat
 void GtkWebHost::recoverFromWebProcessDeath(const char* cause) {
     // The library is on disk, so a fresh start page brings the player back.
     if (!startUrl_.empty() && recovery_.shouldReloadAfterDeathAt(WebProcessRecovery::Clock::now())) {
+        navigationAsked_ = true;
         webkit_web_view_load_uri(view_, startUrl_.c_str());
         return;
     }

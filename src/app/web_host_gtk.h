@@ -55,6 +55,8 @@ private:
     static gboolean servePageCall(gpointer call);
     static gboolean onDeleteEvent(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean onPermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer);
+    static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                   gpointer self);
     static void onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
 
     void installBridgeScript();
@@ -71,6 +73,7 @@ private:
     // Idle sources of page calls not served yet, removed if the host goes first.
     std::set<guint> queuedCalls_;
     bool shown_ = false;
+    bool navigationAsked_ = false;  // the next main-frame load is ours
     std::optional<std::string> failure_;
     std::string startUrl_;
     WebProcessRecovery recovery_;

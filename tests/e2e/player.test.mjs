@@ -3,11 +3,11 @@
 
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { chmodSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { chmodSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 
-import { acceptLocation, waitForChooser } from './support/chooser.mjs';
+import { acceptLocation, acceptSaveAs, waitForChooser } from './support/chooser.mjs';
 import { startDisplay, waitUntil } from './support/display.mjs';
 import { launchProgram, repoRoot } from './support/program.mjs';
 import { startReportServer } from './support/report_server.mjs';
@@ -48,6 +48,12 @@ function probeScript(serverUrl) {
       var row = document.querySelector('#viewport [role="row"]');
       row.dispatchEvent(new MouseEvent('dblclick', { bubbles: true }));
     },
+    'export-playlist': function () {
+      var P = window.SonabelPlayer;
+      P.exportPlaylist(P.model.createPlaylist('Été trip').id);
+    },
+    'leave-page': function () { location.href = new URL('elsewhere.html', location.href).href; },
+    reload: function () { setTimeout(function () { location.reload(); }, 100); },
   };
   async function serve() {
     for (;;) {
@@ -82,6 +88,7 @@ describe('the player in the program', () => {
       .replace("default-src 'none';", `default-src 'none'; connect-src ${server.url};`)
       .replace('<script src="js/core.js"></script>', '<script src="e2e-probe.js"></script>\n<script src="js/core.js"></script>');
     files['web/e2e-probe.js'] = probeScript(server.url);
+    files['web/elsewhere.html'] = '<!DOCTYPE html><title>Elsewhere</title>';
     program = await launchProgram({ display, files });
     await program.mainWindow();
   });
@@ -127,5 +134,25 @@ describe('the player in the program', () => {
     const back = await waitForSnapshot('the stored library', (s) => s.rowcount === 6);
     assert.deepEqual(back.errors, []);
     assert.equal(program.child.exitCode, null);
+  });
+
+  test('the window never leaves the player, and a reload still works', async () => {
+    await server.evaluate('leave-page');
+    await new Promise((r) => setTimeout(r, 1500));
+    const still = await snapshot();
+    assert.equal(still.rowcount, 6);
+    await server.evaluate('reload');
+    const reloaded = await server.waitForReport((r) => r.kind === 'loaded' && r.receivedAt > Date.now() - 5000, { timeoutMs: 20000 });
+    assert.deepEqual(reloaded.value.errors, []);
+    await waitForSnapshot('the library back after the reload', (s) => s.rowcount === 6);
+  });
+
+  test('an exported playlist goes where the save dialog says', async () => {
+    const target = path.join(music, 'Saved trip.m3u8');
+    await server.evaluate('export-playlist');
+    await waitForChooser(display, 'Save');
+    await acceptSaveAs(display, target);
+    await waitUntil(() => existsSync(target) && readFileSync(target, 'utf8').length > 0, { what: 'the saved file' });
+    assert.equal(readFileSync(target, 'utf8'), '#EXTM3U\n#PLAYLIST:Été trip\n');
   });
 });

@@ -272,3 +272,74 @@ describe('text', () => {
     assert.equal(core.batchMessage({ added: 0, duplicates: 2, skipped: 1 }), 'Added 0 tracks · 2 already in the library · 1 unreadable record ignored');
   });
 });
+
+describe('play context and order added', () => {
+  const { PlayContext } = require('../../src/web/js/play_context.js');
+  const tracks = (n) => Array.from({ length: n }, (_, i) => ({ title: `t${i}`, index: i, url: `u${i}` }));
+  const titles = (ts) => ts.map((t) => t && t.title);
+  const run = (pc, n, opts = {}) => Array.from({ length: n }, () => pc.next(opts)).map((t) => t && t.title);
+
+  test('the queue plays first, then the context goes on where it was; removal skips ahead', () => {
+    const all = tracks(6);
+    const pc = new PlayContext(seeded(1));
+    pc.start(all.slice(0, 4), all[1]);
+    pc.enqueue([all[5]], false);
+    pc.enqueue([all[4]], true);
+    assert.deepEqual(titles(pc.queue), ['t4', 't5']);
+    assert.deepEqual(run(pc, 3), ['t4', 't5', 't2']);
+    assert.equal(pc.previous().title, 't1');
+    pc.remove(new Set([all[1], all[2]]));
+    assert.deepEqual(run(pc, 2, { auto: true }), ['t3', null]);
+    assert.deepEqual(run(pc, 1, { auto: true, repeat: 'all' }), ['t0']);
+    pc.enqueue([all[1], all[2], all[3]]);
+    pc.moveQueued(2, 0);
+    pc.unqueue(1);
+    assert.deepEqual(titles(pc.queue), ['t3', 't2']);
+    assert.deepEqual(run(pc, 1, { playable: (t) => t !== all[3] }), ['t2']);
+  });
+
+  test('shuffle covers the context once; the stored form comes back and drops what does not fit', () => {
+    const all = tracks(5);
+    const pc = new PlayContext(seeded(7));
+    pc.start(all, all[2], true);
+    const got = [pc.current.title, ...run(pc, 4, { auto: true })];
+    assert.deepEqual([...got].sort(), ['t0', 't1', 't2', 't3', 't4']);
+    assert.equal(pc.next({ auto: true }), null);
+    pc.enqueue([all[0]]);
+    const again = new PlayContext();
+    assert.equal(again.fromStored(JSON.parse(JSON.stringify(pc.toStored())), all), true);
+    assert.deepEqual(titles(again.list), titles(pc.list));
+    assert.deepEqual(titles(again.queue), ['t0']);
+    assert.equal(again.current, pc.current);
+    for (const bad of [null, 'x', { version: 9 }]) assert.equal(new PlayContext().fromStored(bad, all), false);
+    const damaged = new PlayContext();
+    damaged.fromStored({ version: 1, list: [0, 99, 'x', 3], queue: [-1], pos: 7, current: 42 }, all);
+    assert.deepEqual([titles(damaged.list), damaged.queue.length, damaged.pos, damaged.current], [['t0', 't3'], 0, -1, null]);
+  });
+
+  test('a batch is numbered by path in natural order; undo puts removed tracks back in place', () => {
+    const order = core.naturalOrder([
+      rec('b10', 'x', 'file:///m/B/Track 10.mp3'), rec('bad', 'x', ''), rec('a', 'x', 'file:///m/A/z.mp3'),
+      rec('b2', 'x', 'file:///m/B/Track 2.mp3'), rec('b02', 'x', 'file:///m/B/track 02b.mp3'),
+    ]);
+    assert.deepEqual(order.map((r) => r.title), ['a', 'b2', 'b02', 'b10', 'bad']);
+    const lib = new core.Library();
+    lib.addRecords(['a', 'b', 'c', 'd', 'e'].map((x) => rec(x)));
+    const removed = [];
+    lib.remove(new Set([lib.tracks[1], lib.tracks[3]]), removed);
+    lib.addRecords([rec('f'), rec('d')]);
+    assert.equal(lib.restore(removed), 1);
+    assert.deepEqual(lib.tracks.map((t) => `${t.title}${t.index}`), ['a0', 'b1', 'c2', 'e3', 'f4', 'd5']);
+  });
+
+  test('file locations come back as the system writes them', () => {
+    for (const [url, path, folder] of [
+      ['file:///C:/Music/Band/Song %231 50%25.mp3', 'C:\\Music\\Band\\Song #1 50%.mp3', 'Band'],
+      ['file:///home/me/Été/a%5Cb%3F.ogg', '/home/me/Été/a\\b?.ogg', 'Été'],
+      ['file:///home/me/bad%FF.ogg', '/home/me/bad%FF.ogg', 'me'],
+    ]) {
+      assert.equal(core.fileUrlToPath(url), path);
+      assert.equal(core.folderName(url), folder);
+    }
+  });
+});

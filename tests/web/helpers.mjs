@@ -164,6 +164,11 @@ export function fakeRecords(n, prefix = 'Track') {
   }));
 }
 
+// Resolves once the page has nothing left to write to its store.
+export function saved(page) {
+  return page.waitForFunction(() => !window.SonabelPlayer.store.pending(), null, { timeout: 10000 });
+}
+
 export async function deliver(page, records) {
   await page.evaluate(batchScript(records));
 }

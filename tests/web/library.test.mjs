@@ -144,4 +144,50 @@ describe('library view', () => {
     assert.equal(await page.isVisible('#empty'), true);
     await page.close();
   });
+
+  test('a removal, a clear too, can be undone from its message until the next one', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(6, 'U'));
+    await page.click('.viewport .row >> nth=1');
+    await page.keyboard.press('Delete');
+    await page.click('.viewport .row >> nth=0');
+    await page.keyboard.press('Control+a');
+    await page.keyboard.press('Delete');
+    assert.equal(await page.textContent('#status'), 'No tracks');
+    await page.click('#toast-undo');
+    assert.equal(await page.textContent('#status'), '5 tracks');
+    await page.keyboard.press('Control+z'); // the earlier removal stays removed
+    assert.equal(await page.textContent('#status'), '5 tracks');
+    await page.click('#clear-library');
+    await page.click('#confirm-ok');
+    await page.keyboard.press('Control+z');
+    await page.reload();
+    await page.waitForSelector('html[data-ready=true]');
+    assert.deepEqual(await titles(page), ['U 000000', 'U 000002', 'U 000003', 'U 000004', 'U 000005']);
+    await page.close();
+  });
+
+  test('its own menu, by mouse and keyboard; no engine menu, and a drop does not leave the page', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    await deliver(page, fakeRecords(4, 'M'));
+    const menuItems = () => page.$$eval('#context-menu:not([hidden]) [role=menuitem]', (e) => e.map((x) => x.textContent));
+    await page.click('.viewport .row >> nth=2', { button: 'right' });
+    assert.deepEqual(await menuItems(), ['Play', 'Play next', 'Add to queue', 'Remove', 'Copy file location', 'New playlist from selection']);
+    assert.deepEqual(await selected(page), ['M 000002']);
+    await page.keyboard.press('Escape');
+    assert.deepEqual(await menuItems(), []);
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('Shift+F10');
+    assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Play');
+    for (let i = 0; i < 3; i++) await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('Enter');
+    assert.deepEqual(await titles(page), ['M 000000', 'M 000001', 'M 000002']);
+    const prevented = await page.evaluate(() => ['contextmenu', 'dragover', 'drop'].map((type) => {
+      const e = new MouseEvent(type, { bubbles: true, cancelable: true });
+      document.getElementById('status').dispatchEvent(e);
+      return e.defaultPrevented;
+    }));
+    assert.deepEqual(prevented, [true, true, true]);
+    await page.close();
+  });
 });

@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { copyFileSync, rmSync, symlinkSync } from 'node:fs';
 import path from 'node:path';
 import {
-  launch, openPlayer, deliver, rows, titles, audioState, makeFixtures, tempDir, recordFor, writeBroken, pageUrl,
+  launch, openPlayer, deliver, saved, batchScript, fakeRecords, rows, titles, audioState, makeFixtures, tempDir, recordFor, writeBroken, pageUrl,
 } from './helpers.mjs';
 
 let browser, dir, f;
@@ -43,7 +43,7 @@ describe('persistence', () => {
     await page.click('#repeat');
     await page.click('[data-key=title] button');
     await page.click('[data-key=title] button');
-    await page.waitForTimeout(900); // the library is written shortly after a change
+    await saved(page);
 
     await reload(page);
     assert.deepEqual(await titles(page), ['Short', 'Mid', 'Long', 'Broken']);
@@ -66,6 +66,37 @@ describe('persistence', () => {
     await page.close();
   });
 
+  test('a reload right after a change keeps it: a large import, a removal, a clear', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    const status = () => page.textContent('#status');
+    const steps = [
+      ['import of 100,000', () => page.evaluate(batchScript(fakeRecords(100000))), '100,000 tracks', 300],
+      ['removal', async () => { await page.click('.viewport .row >> nth=0'); await page.keyboard.press('Delete'); }, '99,999 tracks', 0],
+      ['clear', async () => { await page.click('#clear-library'); await page.click('#confirm-ok'); }, 'No tracks', 0],
+    ];
+    for (const [what, change, expect, wait] of steps) {
+      await change();
+      await page.waitForTimeout(wait);
+      await reload(page);
+      assert.equal(await status(), expect, what);
+    }
+    await page.close();
+  });
+
+  test('closing waits for the write, a second at most', async () => {
+    const { page, calls } = await openPlayer(await browser.fresh());
+    await page.evaluate(() => {
+      // A store that never finishes: the close must still go out.
+      window.SonabelPlayer.store.flush = () => new Promise(() => {});
+    });
+    const t0 = Date.now();
+    await page.click('#win-close');
+    while (!calls.includes('closeWindow') && Date.now() - t0 < 3000) await page.waitForTimeout(50);
+    const took = Date.now() - t0;
+    assert.ok(calls.includes('closeWindow') && took >= 900 && took < 2000, `closed after ${took} ms`);
+    await page.close();
+  });
+
   test('a last track whose file has gone is marked, and nothing starts by itself', async () => {
     const gone = path.join(dir, 'Epsilon - Moved Away.wav');
     copyFileSync(f['Alpha - Long.wav'], gone);
@@ -74,7 +105,7 @@ describe('persistence', () => {
     await page.dblclick('.viewport .row[aria-rowindex="2"]');
     await page.waitForFunction(() => document.getElementById('audio').currentTime > 0.2);
     await page.click('#play');
-    await page.waitForTimeout(700);
+    await saved(page);
     rmSync(gone);
     await reload(page);
     await page.waitForFunction(() => document.querySelector('.viewport .row[aria-rowindex="2"]').classList.contains('bad'));
@@ -82,7 +113,7 @@ describe('persistence', () => {
     const s = await audioState(page);
     assert.equal(s.paused, true);
     assert.equal(await page.textContent('#now-title'), 'Moved Away');
-    assert.match(await page.textContent('#toast'), /Moved Away/);
+    assert.match(await page.textContent('#toast-text'), /Moved Away/);
     await page.close();
   });
 
@@ -100,7 +131,7 @@ describe('persistence', () => {
       [...document.querySelectorAll('.viewport .row:not([hidden]) .c-dur .txt')].filter((e) => e.textContent).length === n, rendered, { timeout: 20000 });
     const first = await knownDurations(page);
     assert.ok(first >= rendered && first <= rendered + 10, `measured ${first} with ${rendered} rows in view`);
-    await page.waitForTimeout(700);
+    await saved(page);
     await reload(page);
     assert.ok(await knownDurations(page) >= first);
     await page.$eval('#viewport', (v) => { v.scrollTop = v.scrollHeight; });
@@ -117,7 +148,7 @@ describe('persistence', () => {
     const { page } = await openPlayer(context);
     await deliver(page, [recordFor(f['Beta - Short.mp3'])]);
     await page.waitForFunction(() => document.querySelector('.viewport .row .c-dur .txt').textContent !== '');
-    await page.waitForTimeout(700);
+    await saved(page);
     await page.evaluate(() => new Promise((resolve) => {
       localStorage.setItem('sonabel.settings', '{"volume": 0.2, oops');
       const req = indexedDB.open('sonabel');
@@ -135,7 +166,7 @@ describe('persistence', () => {
     assert.equal((await audioState(page)).volume, 0.8);
     // And the store heals with the next change.
     await deliver(page, [recordFor(f['Gamma - Mid.flac'])]);
-    await page.waitForTimeout(700);
+    await saved(page);
     await reload(page);
     assert.deepEqual(await titles(page), ['Mid']);
     assert.deepEqual(errors, []);

@@ -1,5 +1,6 @@
 // Playback of real files made with sox: every format, advancing, previous,
 // shuffle, repeat, unplayable files, seek, volume and the Media Session.
+// A batch is numbered in path order, so `short()` lists them that way.
 import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { rmSync, symlinkSync } from 'node:fs';
@@ -18,13 +19,13 @@ before(async () => {
     ['Quiet?.ogg', 1, 330],
     ['Long 50%.wav', 7, 220],
   ]);
-  f.broken = writeBroken(dir, 'Broken - Not Audio.mp3');
+  f.broken = writeBroken(dir, 'Never - Not Audio.mp3');
   browser = await launch();
 });
 after(async () => { await browser.close(); rmSync(dir, { recursive: true, force: true }); });
 
 const rec = (name) => recordFor(f[name]);
-const short = () => ['Night Owls - Slow River.wav', 'intro.mp3', 'Band - Song #1.flac', 'Quiet?.ogg'].map(rec);
+const short = () => ['Band - Song #1.flac', 'intro.mp3', 'Night Owls - Slow River.wav', 'Quiet?.ogg'].map(rec);
 const row = (n) => `.viewport .row[aria-rowindex="${n + 2}"]`;
 const waitPlaying = (page, title) => page.waitForFunction((t) => {
   const a = document.getElementById('audio');
@@ -36,7 +37,7 @@ describe('playback', () => {
   test('plays WAV, MP3, FLAC and Ogg and shows what is playing', async () => {
     const { page, errors } = await openPlayer(await browser.fresh());
     await deliver(page, short());
-    const expect = [['Slow River', 'Night Owls', 'WAV'], ['intro', 'Local Music', 'MP3'], ['Song #1', 'Band', 'FLAC'], ['Quiet?', 'Local Music', 'OGG']];
+    const expect = [['Song #1', 'Band', 'FLAC'], ['intro', 'Local Music', 'MP3'], ['Slow River', 'Night Owls', 'WAV'], ['Quiet?', 'Local Music', 'OGG']];
     for (let i = 0; i < expect.length; i++) {
       const [title, artist, format] = expect[i];
       await page.dblclick(row(i));
@@ -47,9 +48,13 @@ describe('playback', () => {
       assert.equal(await page.getAttribute('#play', 'aria-label'), 'Pause');
       assert.equal(await page.getAttribute(row(i), 'aria-current'), 'true');
     }
+    // Pause on a long track: a one-second one may end before the click lands.
+    await deliver(page, [rec('Long 50%.wav')]);
+    await page.dblclick(row(4));
+    await waitPlaying(page, 'Long 50%');
     await page.click('#play');
     assert.equal((await audioState(page)).paused, true);
-    assert.equal(await page.getAttribute('#play', 'aria-label'), 'Play');
+    await page.waitForFunction(() => document.getElementById('play').getAttribute('aria-label') === 'Play');
     assert.deepEqual(errors, []);
     await page.close();
   });
@@ -61,19 +66,19 @@ describe('playback', () => {
     await page.click('#play');
     await page.waitForFunction(() => window.__played.length === 3, null, { timeout: 15000 });
     await waitStopped(page);
-    assert.deepEqual(await played(page), ['Slow River', 'intro', 'Song #1']);
+    assert.deepEqual(await played(page), ['Song #1', 'intro', 'Slow River']);
     await page.close();
   });
 
   test('repeat all starts over, repeat one plays the same track again', async () => {
     const { page } = await openPlayer(await browser.fresh());
-    await deliver(page, short().slice(0, 2));
+    await deliver(page, short().slice(1, 3));
     await logPlays(page);
     await page.click('#repeat');
     assert.equal(await page.getAttribute('#repeat', 'aria-label'), 'Repeat: all');
     await page.dblclick(row(1));
     await page.waitForFunction(() => window.__played.length >= 2, null, { timeout: 10000 });
-    assert.deepEqual((await played(page)).slice(0, 2), ['intro', 'Slow River']);
+    assert.deepEqual((await played(page)).slice(0, 2), ['Slow River', 'intro']);
     await page.click('#repeat');
     assert.equal(await page.getAttribute('#repeat', 'aria-label'), 'Repeat: one');
     await page.evaluate(() => { window.__played = []; });
@@ -106,6 +111,34 @@ describe('playback', () => {
     await page.close();
   });
 
+  test('what plays next is the context as shown when play began, after Up next; both survive a reload', async () => {
+    const { page, errors } = await openPlayer(await browser.fresh());
+    await deliver(page, short());
+    await page.dblclick(row(0));
+    await waitPlaying(page, 'Song #1');
+    await page.fill('#search', 'quiet');
+    await page.click('[data-key=title] button');
+    await page.click(row(0), { button: 'right' });
+    await page.click('#context-menu [data-command=enqueue]');
+    await page.click('#queue-toggle');
+    assert.deepEqual(await page.$$eval('#queue-list .queue-title', (e) => e.map((x) => x.textContent)), ['Quiet?']);
+    await page.click('#next');
+    await waitPlaying(page, 'Quiet?');
+    await page.click('#next');
+    await waitPlaying(page, 'intro');
+    await page.click('#stop-after');
+    await page.reload();
+    await page.waitForSelector('html[data-ready=true]');
+    assert.equal(await page.textContent('#now-title'), 'intro');
+    await page.click('#play');
+    // Stop after the current track came back with the context: the next one waits, loaded.
+    await page.waitForFunction(() => document.getElementById('now-title').textContent === 'Slow River', null, { timeout: 10000 });
+    await waitStopped(page);
+    assert.equal(await page.isChecked('#stop-after'), false);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
   test('shuffle plays every track once before any repeats', async () => {
     const { page } = await openPlayer(await browser.fresh());
     await deliver(page, short());
@@ -120,16 +153,16 @@ describe('playback', () => {
     await page.close();
   });
 
-  test('an unplayable file is marked, skipped and reported once', async () => {
+  test('an unplayable file is marked and skipped, reported once, and again when tried by hand', async () => {
     const { page, errors } = await openPlayer(await browser.fresh());
     await deliver(page, [rec('intro.mp3'), recordFor(f.broken), rec('Quiet?.ogg')]);
     await logPlays(page);
     await page.evaluate(() => {
       window.__reports = [];
       new MutationObserver(() => {
-        const t = document.getElementById('toast').textContent;
+        const t = document.getElementById('toast-text').textContent;
         if (t.startsWith('Can’t play')) window.__reports.push(t);
-      }).observe(document.getElementById('toast'), { childList: true, characterData: true, subtree: true });
+      }).observe(document.getElementById('toast-text'), { childList: true, characterData: true, subtree: true });
     });
     await page.dblclick(row(0));
     await page.waitForFunction(() => window.__played.length === 2, null, { timeout: 10000 });
@@ -140,7 +173,7 @@ describe('playback', () => {
     await waitPlaying(page, 'intro');
     await page.dblclick(row(1));
     await waitPlaying(page, 'Quiet?');
-    assert.deepEqual(await page.evaluate(() => window.__reports), ['Can’t play “Not Audio” — skipped']);
+    assert.deepEqual(await page.evaluate(() => window.__reports), ['Can’t play “Not Audio” — skipped', 'Can’t play “Not Audio” — skipped']);
     assert.deepEqual(errors, []);
     await page.close();
   });

@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { existsSync, rmSync } from 'node:fs';
 import { createServer } from 'node:net';
-import { pageUrl, batchScript, makeFixtures, tempDir, recordFor } from './helpers.mjs';
+import { pageUrl, batchScript, makeFixtures, tempDir, recordFor, fakeRecords } from './helpers.mjs';
 
 const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 const missing = ['/usr/bin/WebKitWebDriver', '/usr/bin/xvfb-run', MINIBROWSER].filter((p) => !existsSync(p));
@@ -82,5 +82,32 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
     await wd('POST', `/session/${session}/element/${Object.values(play)[0]}/click`, {});
     await until("const a = document.getElementById('audio'); return !a.paused && a.currentTime > 0.2");
     assert.equal(await run('return document.title'), 'One — A · Sonabel');
+  });
+
+  test('a reload right after a large import, and after a removal, keeps the library', async () => {
+    const reload = async () => {
+      await wd('POST', `/session/${session}/refresh`, {});
+      await until("return document.documentElement.getAttribute('data-ready') === 'true'");
+      return run("return document.getElementById('status').textContent.split(' ·')[0]");
+    };
+    await run(batchScript(fakeRecords(100000)));
+    await sleep(300);
+    assert.equal(await reload(), '100,004 tracks');
+    await run('SonabelPlayer.removeTracks(new Set(SonabelPlayer.lib.tracks.slice(0, 4)))');
+    assert.equal(await reload(), '100,000 tracks');
+  });
+
+  test('playlists are stored with the library and come back after a reload', async () => {
+    const want = await run(`const P = window.SonabelPlayer, two = P.lib.tracks.slice(0, 2).reverse();
+      const p = P.model.createPlaylist('Kept', two.map((t) => t.url));
+      P.model.renamePlaylist(p.id, 'Kept here');
+      return two.map((t) => t.title);`);
+    await until('return !window.SonabelPlayer.store.pending()');
+    await wd('POST', `/session/${session}/refresh`, {});
+    await until("return document.documentElement.getAttribute('data-ready') === 'true'");
+    const got = await run(`const P = window.SonabelPlayer, p = P.playlists.lists[0];
+      return { names: P.playlists.lists.map((x) => x.name), titles: P.playlists.tracksOf(p.id, P.lib.byUrl).map((t) => t.title),
+        side: [...document.querySelectorAll('#side-playlists .side-item')].map((e) => e.textContent) }`);
+    assert.deepEqual(got, { names: ['Kept here'], titles: want, side: ['Kept here'] });
   });
 });

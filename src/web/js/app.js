@@ -35,22 +35,22 @@
     var early = P.lib.tracks;
     var lib = P.lib = stored;
     P.store.dirty.clear();
-    if (early.length) {
-      var before = lib.size();
-      lib.addRecords(early);
-      P.store.touch(lib, before);
-    }
     state.sorted = null;
+    if (early.length) P.model.addRecords(early, 0, early.length, { added: 0, duplicates: 0, skipped: 0 });
     P.refreshView();
     if (lib.size()) P.warmSearch();
-    if (settings.lastUrl && lib.byUrl.has(settings.lastUrl)) {
-      var t = lib.byUrl.get(settings.lastUrl);
+    P.playing.fromStored(P.store.context, lib.tracks);
+    P.restorePlaylists(P.store.playlists);
+    var t = P.playing.current || (settings.lastUrl && lib.byUrl.get(settings.lastUrl));
+    if (t) {
+      P.playing.current = t;
       state.cursor = state.anchor = t;
       P.playTrack(t, { paused: true, position: settings.lastPosition });
       var n = state.view.indexOf(t);
       if (n >= 0) el.viewport.scrollTop = Math.max(0, n * P.ROW_H - el.viewport.clientHeight / 2);
       P.render();
     }
+    P.updatePlayButton();
     state.ready = true;
     if (window.performance && performance.mark) performance.mark('sonabel-ready');
     document.documentElement.setAttribute('data-ready', 'true');

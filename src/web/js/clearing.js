@@ -1,7 +1,7 @@
 /* Sonabel player: clearing the whole library, after asking. */
 (function () {
   'use strict';
-  var P = window.SonabelPlayer, el = P.el, state = P.state, $ = P.$;
+  var P = window.SonabelPlayer, el = P.el, $ = P.$;
 
   function askClear() {
     if (!P.lib.size()) return;
@@ -13,17 +13,8 @@
 
   function doClear() {
     P.dropBatches();
-    P.unload();
-    P.lib.clear();
-    state.selection = new Set();
-    state.anchor = state.cursor = null;
-    state.shuffle = null;
-    P.store.touch(P.lib, 0);
-    P.store.flush();
     el.search.value = '';
-    P.refreshView();
-    P.selectionChanged();
-    P.announce('Library cleared');
+    P.removeTracks(new Set(P.lib.tracks), 'Library cleared');
   }
 
   $('confirm-cancel').addEventListener('click', function () { el.confirm.close(); });

@@ -90,14 +90,17 @@
     return true;
   };
 
-  // Removes every track in the set; returns the lowest position touched, or -1.
-  Library.prototype.remove = function (set) {
+  // Removes every track in the set; returns the lowest position touched, or
+  // -1. `into`, when given, collects the removed tracks in order, each still
+  // holding its old position (for restore()).
+  Library.prototype.remove = function (set, into) {
     if (!set || set.size === 0) return -1;
     var kept = [], first = -1;
     for (var i = 0; i < this.tracks.length; i++) {
       var t = this.tracks[i];
       if (set.has(t)) {
         if (first < 0) first = i;
+        if (into) into.push(t);
         this.byUrl.delete(t.url);
         if (t.duration !== null) { this.knownSeconds -= t.duration; this.knownCount--; }
       } else {
@@ -106,6 +109,33 @@
       }
     }
     if (first >= 0) { this.tracks = kept; this.version++; }
+    return first;
+  };
+
+  // Puts removed tracks back where they were; `removed` is what remove()
+  // returned. Tracks whose url came back meanwhile stay out. Returns the
+  // lowest position touched, or -1.
+  Library.prototype.restore = function (removed) {
+    var back = removed.filter(function (t) { return !this.byUrl.has(t.url); }, this);
+    if (!back.length) return -1;
+    var merged = [], i = 0, j = 0, old = this.tracks;
+    // Both lists are in their original order; a restored track takes its
+    // old place relative to the tracks that stayed.
+    while (i < old.length || j < back.length) {
+      if (j < back.length && (i >= old.length || back[j].index <= merged.length)) merged.push(back[j++]);
+      else merged.push(old[i++]);
+    }
+    var first = -1;
+    for (var k = 0; k < merged.length; k++) {
+      if (first < 0 && merged[k] !== old[k]) first = k;
+      merged[k].index = k;
+    }
+    this.tracks = merged;
+    for (var b = 0; b < back.length; b++) {
+      this.byUrl.set(back[b].url, back[b]);
+      if (back[b].duration !== null) { this.knownSeconds += back[b].duration; this.knownCount++; }
+    }
+    this.version++;
     return first;
   };
 
@@ -118,6 +148,34 @@
   };
 
   // ---- ordering ---------------------------------------------------------
+
+  // Natural order of paths: digit runs compare by value, so "Track 2"
+  // comes before "Track 10". Keys are made once, then compared as strings.
+  var DIGITS = /\d+/g;
+  // Each digit run gets its length in front, leading zeros dropped.
+  function padRun(d) {
+    var i = 0;
+    while (i < d.length - 1 && d.charCodeAt(i) === 0x30) i++;
+    var v = i ? d.slice(i) : d;
+    return String.fromCharCode(0x30 + Math.min(v.length, 40)) + v;
+  }
+  function naturalKey(s) {
+    return s.toLowerCase().replace(DIGITS, padRun);
+  }
+
+  // The records of one batch in natural order of their urls; records that
+  // are not usable keep their place at the end, to be counted as skipped.
+  function naturalOrder(records) {
+    var keyed = [], bad = [];
+    for (var i = 0; i < records.length; i++) {
+      var r = records[i];
+      if (isValidRecord(r)) keyed.push([naturalKey(r.url), i, r]); else bad.push(r);
+    }
+    keyed.sort(function (a, b) { return cmpStr(a[0], b[0]) || a[1] - b[1]; });
+    var out = new Array(keyed.length);
+    for (var j = 0; j < keyed.length; j++) out[j] = keyed[j][2];
+    return out.concat(bad);
+  }
 
   var SORT_KEYS = ['index', 'title', 'artist', 'format', 'duration'];
 
@@ -385,6 +443,25 @@
 
   // ---- text -------------------------------------------------------------
 
+  // The file's own path from the URL the shell made: escapes decoded where
+  // they form text (a run that is not UTF-8 stays as written), a drive
+  // letter means a Windows path with its own separators.
+  function fileUrlToPath(url) {
+    var p = String(url).replace(/^file:\/\//, '').replace(/(%[0-9A-Fa-f]{2})+/g, function (run) {
+      try { return decodeURIComponent(run); } catch (e) { return run; }
+    });
+    if (/^\/[A-Za-z]:\//.test(p)) return p.slice(1).replace(/\//g, '\\');
+    return p;
+  }
+
+  // The folder a file is in, by name: what the media overlay shows as album.
+  function folderName(url) {
+    var path = fileUrlToPath(url);
+    // On Linux a backslash is part of a name, not a separator.
+    var parts = path.split(/^[A-Za-z]:\\/.test(path) ? '\\' : '/');
+    return parts.length > 1 ? parts[parts.length - 2] : '';
+  }
+
   function formatTime(sec) {
     if (typeof sec !== 'number' || !isFinite(sec) || sec < 0) return '–:––';
     sec = Math.floor(sec);
@@ -417,12 +494,12 @@
 
   return {
     isValidRecord: isValidRecord, fold: fold, keyOf: keyOf, makeTrack: makeTrack, Library: Library,
-    SORT_KEYS: SORT_KEYS, sortTracks: sortTracks,
+    SORT_KEYS: SORT_KEYS, sortTracks: sortTracks, naturalKey: naturalKey, naturalOrder: naturalOrder,
     parseQuery: parseQuery, filterTracks: filterTracks, narrows: narrows, matches: matches,
     Shuffle: Shuffle, shuffleInPlace: shuffleInPlace, stepIndex: stepIndex,
     STORE_VERSION: STORE_VERSION, CHUNK_SIZE: CHUNK_SIZE, packTrack: packTrack, packChunk: packChunk,
     chunkCount: chunkCount, validMeta: validMeta, unpackLibrary: unpackLibrary,
     defaultSettings: defaultSettings, parseSettings: parseSettings, serializeSettings: serializeSettings,
-    formatTime: formatTime, formatTotal: formatTotal, plural: plural, batchMessage: batchMessage
+    fileUrlToPath: fileUrlToPath, folderName: folderName, formatTime: formatTime, formatTotal: formatTotal, plural: plural, batchMessage: batchMessage
   };
 });

@@ -34,7 +34,6 @@
     a.muted = true;
     var timer = 0, poll = 0;
     function done(ok) {
-      var lib = P.lib;
       clearTimeout(timer);
       clearInterval(poll);
       a.onloadedmetadata = a.ondurationchange = a.onerror = null;
@@ -42,15 +41,10 @@
       a.load();
       probes.push(a);
       inFlight.delete(t);
-      if (ok === 'bad') {
-        t.bad = true;
-        P.store.touch(lib, t.index, t.index);
-      } else if (ok && lib.byUrl.get(t.url) === t && lib.setDuration(t, a.__d)) {
-        P.store.touch(lib, t.index, t.index);
-        P.updateStatus();
-      } else if (!ok) gaveUp.add(t);
+      if (ok === 'bad') P.model.setBad(t, true);
+      else if (ok && P.model.setDuration(t, a.__d)) P.updateStatus();
+      else if (!ok) gaveUp.add(t);
       if (settings.sortKey === 'duration') state.sortedVersion = -1; // order depends on it; re-sort on next change
-      P.queueRender();
     }
     function check() {
       if (isFinite(a.duration)) { a.__d = a.duration; done(true); }

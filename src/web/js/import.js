@@ -21,7 +21,8 @@
   P.addTracksBatch = function (records) {
     try {
       if (!Array.isArray(records)) return;
-      batches.push({ records: records, pos: 0, result: { added: 0, duplicates: 0, skipped: 0 } });
+      // "#" follows the files' own order: by path, numbers by value.
+      batches.push({ records: core.naturalOrder(records), pos: 0, result: { added: 0, duplicates: 0, skipped: 0 } });
       if (batches.length === 1) ingest(FIRST_STEP);
     } catch (e) {
       // Whatever the shell hands us must never break the page.
@@ -44,15 +45,9 @@
     var job = batches[0];
     if (!job) return;
     try {
-      var lib = P.lib;
-      var before = lib.size(), added = job.result.added;
       var end = Math.min(job.records.length, job.pos + step);
-      lib.addRecords(job.records, job.pos, end, job.result);
+      P.model.addRecords(job.records, job.pos, end, job.result);
       job.pos = end;
-      if (job.result.added > added) {
-        P.store.touch(lib, before);
-        P.refreshView();
-      }
     } catch (e) {
       job.pos = job.records.length;
     }

@@ -32,9 +32,14 @@
         // From the search box straight into the results.
         e.preventDefault();
         el.grid.focus();
-        if (key === 'Enter' && state.view.length) { P.selectOnly(state.view[0]); P.selectionChanged(); P.playTrack(state.view[0], { force: true }); }
+        if (key === 'Enter' && state.view.length) { P.selectOnly(state.view[0]); P.selectionChanged(); P.playFromList(state.view[0]); }
         else P.moveCursor(1, false);
       }
+      return;
+    }
+    if (key === 'ContextMenu' || (key === 'F10' && e.shiftKey)) {
+      e.preventDefault();
+      P.openMenuFromKeyboard();
       return;
     }
     var onButton = t && t.tagName === 'BUTTON';
@@ -76,7 +81,7 @@
       case 'Enter':
         if (onButton) return;
         e.preventDefault();
-        if (state.cursor) P.playTrack(state.cursor, { force: true });
+        if (state.cursor) P.playFromList(state.cursor);
         return;
       case 'Delete':
         e.preventDefault();
@@ -87,6 +92,12 @@
         if (!ctrl) return;
         e.preventDefault();
         P.selectAll();
+        return;
+      case 'z':
+      case 'Z':
+        if (!ctrl) return;
+        e.preventDefault();
+        P.undoRemoval();
         return;
       case 'm':
       case 'M':

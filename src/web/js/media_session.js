@@ -2,7 +2,7 @@
    Media Session API where the engine has it. */
 (function () {
   'use strict';
-  var P = window.SonabelPlayer, state = P.state, audio = P.audio;
+  var P = window.SonabelPlayer, core = P.core, state = P.state, audio = P.audio;
   var SEEK_STEP = P.SEEK_STEP;
 
   P.updateMediaMetadata = function () {
@@ -10,7 +10,7 @@
     var t = state.current;
     try {
       navigator.mediaSession.metadata = t && typeof MediaMetadata === 'function'
-        ? new MediaMetadata({ title: t.title, artist: t.artist, album: t.format })
+        ? new MediaMetadata({ title: t.title, artist: t.artist, album: core.folderName(t.url) })
         : null;
     } catch (e) { /* engine without metadata support */ }
   };

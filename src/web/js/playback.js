@@ -27,7 +27,6 @@
     state.direction = opts.direction || 1;
     state.restoring = opts.position ? opts.position : null;
     state.wantPlay = !opts.paused;
-    if (state.shuffle && opts.force) state.shuffleStale = true;
     settings.lastUrl = t.url;
     settings.lastPosition = opts.position || 0;
     P.saveNow();
@@ -67,10 +66,22 @@
     P.updatePlayButton();
   };
 
+  // The user picked a track: the list shown now becomes the context, and
+  // a file known to be unplayable is tried again (and reported again).
+  P.playFromList = function (t) {
+    if (!t) return;
+    state.reported.delete(t.url);
+    P.model.startContext(t);
+    playTrack(t, { force: true });
+  };
+
   P.togglePlay = function () {
     if (!state.current) {
       var t = state.cursor && state.view.indexOf(state.cursor) >= 0 ? state.cursor : null;
-      if (!t) t = settings.shuffle ? pickShuffle(1, true) : firstPlayable(0, 1, false);
+      if (t) { P.playFromList(t); return; }
+      if (!state.view.length) return;
+      P.playing.start(state.view, null, settings.shuffle);
+      t = P.model.advance(1, { playable: playable });
       if (t) playTrack(t, { force: true });
       return;
     }
@@ -87,51 +98,12 @@
   }
   P.pause = pause;
 
-  function syncShuffle() {
-    if (!state.shuffle) state.shuffle = new core.Shuffle(state.view, Math.random, state.current || undefined);
-    else if (state.shuffleStale) state.shuffle.sync(state.view);
-    state.shuffleStale = false;
-    // Playing something chosen by hand: the pass continues after it.
-    if (state.current && state.shuffle.current() !== state.current) state.shuffle.moveTo(state.current);
-  }
-
-  function pickShuffle(dir, auto) {
-    syncShuffle();
-    var sh = state.shuffle, wrap = settings.repeat === 'all' || !auto;
-    for (var tries = 0; tries <= state.view.length; tries++) {
-      var t = dir > 0 ? sh.next(wrap) : sh.previous();
-      if (t === undefined) return null;
-      if (playable(t)) return t;
-    }
-    return null;
-  }
-
-  function firstPlayable(start, dir, wrap) {
-    var view = state.view;
-    for (var k = 0, n = start; k < view.length; k++) {
-      if (n < 0 || n >= view.length) {
-        if (!wrap) return null;
-        n = (n + view.length) % view.length;
-      }
-      if (playable(view[n])) return view[n];
-      n += dir;
-    }
-    return null;
-  }
-
-  // Moves to the next or previous track. `auto` is the end of a track or a
-  // skip: then repeat-off stops at the end of the list.
-  function step(dir, auto) {
-    var t;
-    if (settings.shuffle) t = pickShuffle(dir, auto);
-    else {
-      var view = state.view;
-      var at = state.current ? view.indexOf(state.current) : -1;
-      var wrap = settings.repeat === 'all' || !auto;
-      var start = at < 0 ? (dir > 0 ? 0 : view.length - 1) : at + dir;
-      t = firstPlayable(start, dir, wrap);
-    }
-    if (t) { playTrack(t, { direction: dir }); return true; }
+  // Moves to the next or previous track of the queue and the context.
+  // `auto` is the end of a track or a skip: then repeat-off stops at the end
+  // of the context. `paused` loads it without playing.
+  function step(dir, auto, paused) {
+    var t = P.model.advance(dir, { auto: auto, repeat: settings.repeat, playable: playable });
+    if (t) { playTrack(t, { direction: dir, paused: paused }); return true; }
     if (auto) {
       pause();
       if (state.current && !state.current.bad) audio.currentTime = 0;
@@ -151,22 +123,34 @@
   };
 
   audio.addEventListener('ended', function () {
+    if (P.playing.stopAfter) {
+      // Stop after this track: the next one waits, loaded, for Play.
+      P.model.setStopAfter(false);
+      if (!step(1, true, true)) pause();
+      return;
+    }
     if (settings.repeat === 'one') { audio.currentTime = 0; startPlaying(); return; }
     step(1, true);
+  });
+
+  // The playing track was removed: play goes on with the one after it.
+  P.model.on('playing', function (d) {
+    if (!d || !d.removedCurrent) return;
+    var wasPlaying = !audio.paused;
+    if (!step(1, true, !wasPlaying)) P.unload();
   });
 
   audio.addEventListener('error', function () {
     var t = state.current;
     if (!t || !audio.getAttribute('src')) return;
-    t.bad = true;
-    P.store.touch(P.lib, t.index, t.index);
+    P.model.setBad(t, true);
     reportBad(t);
     P.render();
     // A track loaded paused (the one restored at start) is only marked.
     if (!state.wantPlay) return;
     state.failures++;
     // One pass over the list finding nothing playable ends the attempt.
-    if (state.failures > state.view.length) { state.failures = 0; pause(); P.updatePlayButton(); return; }
+    if (state.failures > P.playing.list.length + P.playing.queue.length) { state.failures = 0; pause(); P.updatePlayButton(); return; }
     if (!step(state.direction, true)) { P.updatePlayButton(); P.render(); }
   });
 
@@ -174,7 +158,7 @@
   function takeDuration() {
     var t = state.current;
     if (!t || !isFinite(audio.duration) || t.duration === audio.duration) return;
-    if (P.lib.setDuration(t, audio.duration)) { P.store.touch(P.lib, t.index, t.index); P.updateStatus(); }
+    if (P.model.setDuration(t, audio.duration)) P.updateStatus();
     el.seek.max = String(audio.duration);
     el.total.textContent = core.formatTime(audio.duration);
     P.render();
@@ -185,7 +169,7 @@
     var t = state.current;
     if (!t) return;
     takeDuration();
-    if (t.bad) { t.bad = false; P.store.touch(P.lib, t.index, t.index); }
+    if (t.bad) P.model.setBad(t, false);
     el.seek.max = String(isFinite(audio.duration) ? audio.duration : 0);
     el.total.textContent = core.formatTime(audio.duration);
     if (state.restoring) {

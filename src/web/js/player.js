@@ -23,7 +23,7 @@
       play: $('play'), prev: $('prev'), next: $('next'), shuffle: $('shuffle'), repeat: $('repeat'),
       seek: $('seek'), elapsed: $('elapsed'), total: $('total'), mute: $('mute'), volume: $('volume'),
       nowTitle: $('now-title'), nowArtist: $('now-artist'), nowFormat: $('now-format'),
-      toast: $('toast'), confirm: $('confirm-clear'), audio: $('audio'),
+      toast: $('toast'), toastText: $('toast-text'), toastUndo: $('toast-undo'), confirm: $('confirm-clear'), audio: $('audio'),
       pin: $('win-pin'), min: $('win-min'), max: $('win-max'), close: $('win-close'),
       unavailable: $('unavailable-note')
     },

@@ -46,7 +46,7 @@
 
   el.viewport.addEventListener('dblclick', function (e) {
     var t = P.rowTrack(e.target);
-    if (t) { selectOnly(t); selectionChanged(); P.playTrack(t, { force: true }); }
+    if (t) { selectOnly(t); selectionChanged(); P.playFromList(t); }
   });
 
   P.moveCursor = function (delta, extend) {
@@ -68,23 +68,26 @@
     selectionChanged();
   };
 
-  function removeSelection() {
-    if (!state.selection.size) return;
-    var gone = state.selection;
-    var n = gone.size;
-    if (state.current && gone.has(state.current)) P.unload();
+  // Removes tracks and says so, with a way back until the next removal.
+  P.removeTracks = function (gone, what) {
+    if (!gone.size) return;
     var view = state.view, next = null;
     // Keep the cursor near where the removed rows were.
     var at = state.cursor ? view.indexOf(state.cursor) : -1;
     for (var i = at; i >= 0 && i < view.length; i++) if (!gone.has(view[i])) { next = view[i]; break; }
-    var from = P.lib.remove(gone);
+    var n = P.model.removeTracks(gone);
     state.selection = new Set();
     state.anchor = state.cursor = next;
-    P.store.touch(P.lib, from);
-    P.refreshView();
     selectionChanged();
-    P.announce('Removed ' + core.plural(n, 'track', 'tracks'));
-  }
+    P.announce(what || 'Removed ' + core.plural(n, 'track', 'tracks'), { undo: true });
+  };
+
+  P.undoRemoval = function () {
+    var n = P.model.undoRemoval();
+    if (n) P.announce('Put back ' + core.plural(n, 'track', 'tracks'));
+  };
+
+  function removeSelection() { P.removeTracks(state.selection); }
   P.removeSelection = removeSelection;
 
   el.removeSel.addEventListener('click', removeSelection);

@@ -13,12 +13,9 @@
   headers.forEach(function (h) {
     h.querySelector('button').addEventListener('click', function () {
       var key = h.getAttribute('data-key');
-      if (settings.sortKey === key) settings.sortDir = settings.sortDir === 'asc' ? 'desc' : 'asc';
-      else { settings.sortKey = key; settings.sortDir = 'asc'; }
-      state.sorted = null;
+      var dir = settings.sortKey === key && settings.sortDir === 'asc' ? 'desc' : 'asc';
+      P.model.setSort(key, dir);
       P.showSort();
-      P.saveNow();
-      P.refreshView();
       if (state.cursor) P.scrollToIndex(state.view.indexOf(state.cursor));
     });
   });

@@ -18,11 +18,22 @@
     el.clearLib.disabled = total === 0;
   };
 
-  var toastTimer = 0;
-  P.announce = function (msg) {
-    el.toast.textContent = msg;
+  // A passing message; with `undo`, it offers to take the removal back and
+  // stays longer (Ctrl+Z works until the next removal either way).
+  // `undo` may also be a function that takes back something else.
+  var toastTimer = 0, undoAction = null;
+  P.announce = function (msg, opts) {
+    var undo = !!(opts && opts.undo);
+    undoAction = undo && typeof opts.undo === 'function' ? opts.undo : null;
+    el.toastText.textContent = msg;
+    el.toastUndo.hidden = !undo;
     el.toast.classList.add('show');
     clearTimeout(toastTimer);
-    toastTimer = setTimeout(function () { el.toast.classList.remove('show'); }, 5000);
+    toastTimer = setTimeout(function () {
+      if (document.activeElement === el.toastUndo) el.grid.focus();
+      el.toast.classList.remove('show');
+      el.toastUndo.hidden = true;
+    }, undo ? 12000 : 5000);
   };
+  el.toastUndo.addEventListener('click', function () { (undoAction || P.undoRemoval)(); el.grid.focus(); });
 })();

@@ -27,16 +27,27 @@
     });
   }
 
-  // `source` returns the library to write; writes wait until load() is done,
-  // so nothing can overwrite stored tracks before they were read.
-  function LibraryStore(source) {
+  // Structural changes (a batch, a removal, a clear) go out in the next
+  // task; duration and playability updates are gathered for at most this long.
+  var GATHER_MS = 1000;
+
+  // `source` returns the library to write and `contextSource` the play
+  // context as stored (see play_context.js); writes wait until load() is
+  // done, so nothing can overwrite stored tracks before they were read.
+  function LibraryStore(source, contextSource) {
     this.source = source;
+    this.contextSource = contextSource || function () { return null; };
     this.loaded = false;
     this.db = null;
     this.dirty = new Set();   // chunk numbers to write
+    this.contextDirty = false;
+    this.playlistsDirty = false;
+    this.playlistsSource = function () { return null; };
     this.timer = 0;
+    this.due = Infinity;      // when the pending timer fires
     this.writing = null;
     this.lastChunks = 0;      // chunks that exist in the store
+    this.context = null;      // the stored play context, as load() found it
   }
 
   // Resolves with a library; any failure (no IndexedDB, damaged records)
@@ -49,10 +60,14 @@
         var tx = db.transaction(STORE, 'readonly');
         var st = tx.objectStore(STORE);
         var metaReq = st.get('meta');
+        var contextReq = st.get('context');
+        var playlistsReq = st.get('playlists');
         var allReq = st.getAll(IDBKeyRange.bound(0, Infinity));
         tx.oncomplete = function () {
           var chunks = allReq.result || [];
           self.lastChunks = chunks.length;
+          self.context = contextReq.result === undefined ? null : contextReq.result;
+          self.playlists = playlistsReq.result === undefined ? null : playlistsReq.result;
           mark('sonabel-read');
           resolve(core.unpackLibrary(metaReq.result, chunks));
           mark('sonabel-unpacked');
@@ -61,77 +76,119 @@
       });
     }).catch(function () { return new core.Library(); }).then(function (lib) {
       self.loaded = true;
+      if (self.dirty.size || self.contextDirty || self.playlistsDirty) self.schedule(0);
       return lib;
     });
   };
 
-  // Marks chunks for writing; `from` (a position) means every chunk from it on.
+  // Marks chunks for writing; `from` (a position) means every chunk from it
+  // on. Membership changes are written in the next task.
   LibraryStore.prototype.touch = function (lib, from, to) {
     if (from < 0) return;
+    this.markChunks(lib, from, to);
+    this.changedAt = Date.now(); // for the benchmark's save latency
+    this.contextDirty = true; // positions in the context may have moved
+    this.schedule(0);
+  };
+
+  // One track's duration or playability changed: gathered with others.
+  LibraryStore.prototype.touchTrack = function (lib, t) {
+    this.markChunks(lib, t.index, t.index);
+    this.schedule(GATHER_MS);
+  };
+
+  LibraryStore.prototype.touchContext = function () {
+    this.contextDirty = true;
+    this.schedule(0);
+  };
+
+  LibraryStore.prototype.touchPlaylists = function () {
+    this.playlistsDirty = true;
+    this.schedule(0);
+  };
+
+  LibraryStore.prototype.markChunks = function (lib, from, to) {
     var last = Math.max(core.chunkCount(lib.size()), this.lastChunks);
     var a = Math.floor(from / core.CHUNK_SIZE);
     var b = to === undefined ? last - 1 : Math.floor(to / core.CHUNK_SIZE);
     for (var c = a; c <= b; c++) this.dirty.add(c);
-    this.schedule();
   };
 
-  LibraryStore.prototype.schedule = function () {
-    var self = this;
+  // A later change never postpones a write already due: a steady stream of
+  // updates (scrolling measures durations) cannot starve the store.
+  LibraryStore.prototype.schedule = function (delay) {
+    var self = this, due = Date.now() + delay;
+    if (this.timer && due >= this.due) return;
     clearTimeout(this.timer);
-    this.timer = setTimeout(function () { self.flush(); }, 400);
+    this.due = due;
+    this.timer = setTimeout(function () { self.timer = 0; self.due = Infinity; self.flush(); }, delay);
   };
 
-  // Writes the dirty chunks and the meta record in one transaction, so a
-  // reload never sees half an update.
+  LibraryStore.prototype.pending = function () {
+    return this.dirty.size > 0 || this.contextDirty || this.playlistsDirty || !!this.writing;
+  };
+
+  // Writes the dirty chunks, the meta record and the play context in one
+  // transaction, every request issued from this one task: a reload never
+  // sees half an update, and a page going away cannot cut one short.
   LibraryStore.prototype.flush = function () {
     var self = this;
     clearTimeout(this.timer);
-    if (!this.loaded || !this.db || !this.dirty.size) return Promise.resolve();
+    this.timer = 0;
+    this.due = Infinity;
+    if (!this.loaded || !this.db || !(this.dirty.size || this.contextDirty || this.playlistsDirty)) return this.writing || Promise.resolve();
     if (this.writing) {
       return this.writing.then(function () { return self.flush(); });
     }
     var lib = this.source();
     var chunks = Array.from(this.dirty);
+    var withContext = this.contextDirty, withPlaylists = this.playlistsDirty;
     this.dirty.clear();
+    this.contextDirty = false;
+    this.playlistsDirty = false;
     var count = core.chunkCount(lib.size());
     this.writing = new Promise(function (resolve) {
       function failed(e) {
         if (e && e.preventDefault) e.preventDefault();
-        // Nothing of it was written: keep the chunks for the next attempt.
+        // Nothing of it was written: keep it for the next attempt.
         chunks.forEach(function (c) { self.dirty.add(c); });
+        if (withContext) self.contextDirty = true;
+        if (withPlaylists) self.playlistsDirty = true;
         resolve(false);
       }
       var tx;
       try {
         tx = self.db.transaction(STORE, 'readwrite');
-        tx.oncomplete = function () { self.lastChunks = count; resolve(true); };
+        tx.oncomplete = function () { self.lastChunks = count; self.savedAt = Date.now(); resolve(true); };
         tx.onerror = tx.onabort = failed;
         var st = tx.objectStore(STORE);
         // A snapshot: removing or clearing makes a new array, and tracks
         // added meanwhile are beyond `size` and go with the next write.
-        var tracks = lib.tracks, size = tracks.length, i = 0;
-        chunks.sort(function (a, b) { return a - b; });
-        // One chunk per step, each asked for when the previous is stored:
-        // the transaction stays one (all or nothing), while the page gets
-        // to paint between chunks instead of freezing for a large library.
-        var next = function () {
-          if (i >= chunks.length) {
-            st.put({ version: core.STORE_VERSION, count: size, chunkSize: core.CHUNK_SIZE }, 'meta');
-            return;
-          }
-          var c = chunks[i++];
-          var req = c < count ? st.put(core.packChunk(tracks, c), c) : st.delete(c);
-          req.onsuccess = next;
-        };
-        next();
+        var tracks = lib.tracks, size = tracks.length;
+        for (var i = 0; i < chunks.length; i++) {
+          var c = chunks[i];
+          if (c < count) st.put(core.packChunk(tracks, c), c); else st.delete(c);
+        }
+        st.put({ version: core.STORE_VERSION, count: size, chunkSize: core.CHUNK_SIZE }, 'meta');
+        if (withContext) st.put(self.contextSource(), 'context');
+        if (withPlaylists) st.put(self.playlistsSource(), 'playlists');
+        if (tx.commit) tx.commit();
+        self.issuedAt = Date.now();
       } catch (e) {
         if (tx) { try { tx.abort(); } catch (e2) { failed(); } } else failed();
       }
     }).then(function (ok) {
       self.writing = null;
       if (!ok && self.onfail) self.onfail();
+      return ok;
     });
     return this.writing;
+  };
+
+  // Resolves once what is pending is written, or after `limit` ms at most.
+  LibraryStore.prototype.settle = function (limit) {
+    var done = this.flush();
+    return Promise.race([done, new Promise(function (r) { setTimeout(r, limit); })]);
   };
 
   function loadSettings() {

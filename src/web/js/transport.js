@@ -6,13 +6,13 @@
   var audio = P.audio;
 
   P.showNowPlaying = function () {
-    var t = state.current;
-    el.nowTitle.textContent = t ? t.title : 'Nothing playing';
-    el.nowArtist.textContent = t ? t.artist : '';
+    var t = state.current, lay = t ? P.layoutOf(t) : null; // as the list shows it
+    el.nowTitle.textContent = t ? lay.title : 'Nothing playing';
+    el.nowArtist.textContent = t ? lay.artist : '';
     el.nowFormat.textContent = t ? t.format : '';
-    el.nowTitle.title = t ? t.title : '';
-    el.nowArtist.title = t ? t.artist : '';
-    document.title = t ? t.title + ' \u2014 ' + t.artist + ' \u00b7 Sonabel' : 'Sonabel';
+    el.nowTitle.title = t ? lay.title : '';
+    el.nowArtist.title = t ? lay.artist : '';
+    document.title = t ? lay.title + ' \u2014 ' + lay.artist + ' \u00b7 Sonabel' : 'Sonabel';
     el.seek.disabled = !t;
     P.updateMediaMetadata();
   };
@@ -24,7 +24,16 @@
   }
   P.setFill = setFill;
 
+  // Nothing to play: an empty library and nothing loaded.
+  function showPlayable() {
+    var none = !P.lib.size() && !state.current;
+    el.play.disabled = el.next.disabled = el.shuffle.disabled = el.prev.disabled = none;
+  }
+  P.model.on('library', showPlayable);
+  P.model.on('playing', showPlayable);
+
   P.updatePlayButton = function () {
+    showPlayable();
     var playing = !audio.paused && !!state.current;
     el.play.classList.toggle('is-playing', playing);
     el.play.setAttribute('aria-label', playing ? 'Pause' : 'Play');
@@ -71,10 +80,9 @@
     el.shuffle.title = settings.shuffle ? 'Shuffle: on' : 'Shuffle: off';
   };
   el.shuffle.addEventListener('click', function () {
-    settings.shuffle = !settings.shuffle;
-    state.shuffle = null; // a fresh pass each time it is turned on
+    P.model.setSetting('shuffle', !settings.shuffle);
+    P.model.setShuffleOrder(settings.shuffle); // a fresh pass each time it is turned on
     P.showShuffle();
-    P.saveNow();
   });
 
   var REPEAT_LABEL = { off: 'Repeat: off', all: 'Repeat: all', one: 'Repeat: one' };
@@ -84,9 +92,8 @@
     el.repeat.title = REPEAT_LABEL[settings.repeat];
   };
   el.repeat.addEventListener('click', function () {
-    settings.repeat = settings.repeat === 'off' ? 'all' : settings.repeat === 'all' ? 'one' : 'off';
+    P.model.setSetting('repeat', settings.repeat === 'off' ? 'all' : settings.repeat === 'all' ? 'one' : 'off');
     P.showRepeat();
-    P.saveNow();
     P.announce(REPEAT_LABEL[settings.repeat]);
   });
 

@@ -6,11 +6,13 @@
   var ROW_H = P.ROW_H;
   var OVERSCAN = 6;
 
+  // The tracks of what the sidebar shows (browse.js), in the chosen order.
   function ordered() {
-    var lib = P.lib;
-    if (state.sorted && state.sortedVersion === lib.version) return state.sorted;
-    state.sorted = core.sortTracks(lib.tracks, settings.sortKey, settings.sortDir);
+    var lib = P.lib, src = P.shownSource();
+    if (state.sorted && state.sortedVersion === lib.version && state.sortedStamp === src.stamp) return state.sorted;
+    state.sorted = core.sortTracks(src.tracks, settings.sortKey, settings.sortDir);
     state.sortedVersion = lib.version;
+    state.sortedStamp = src.stamp;
     return state.sorted;
   }
 
@@ -18,13 +20,12 @@
   // the previous result, which keeps keystrokes cheap on large libraries.
   P.refreshView = function (reason) {
     var lib = P.lib;
-    var terms = core.parseQuery(el.search.value);
+    var terms = core.query.parseSearch(el.search.value);
     var base = ordered();
-    var prev = state.viewVersion === lib.version && reason === 'search' && core.narrows(state.terms, terms);
-    state.view = core.filterTracks(prev ? state.view : base, terms);
+    var prev = state.viewVersion === lib.version && reason === 'search' && core.query.narrowsSearch(state.terms, terms);
+    state.view = core.query.searchTracks(prev ? state.view : base, terms, P.layoutOf);
     state.terms = terms;
     state.viewVersion = lib.version;
-    state.shuffleStale = true;
     el.spacer.style.height = (state.view.length * ROW_H) + 'px';
     el.grid.setAttribute('aria-rowcount', String(state.view.length + 1));
     var emptyLib = lib.size() === 0;
@@ -33,6 +34,7 @@
     el.grid.classList.toggle('is-empty', emptyLib);
     P.updateStatus();
     render();
+    if (P.renderBrowse) P.renderBrowse();
   };
 
   // The row elements; the duration probes look here for what is on screen.
@@ -42,6 +44,7 @@
     var row = document.createElement('div');
     row.className = 'row';
     row.setAttribute('role', 'row');
+    row.draggable = true; // onto a playlist, or to reorder one
     var cls = ['c-num', 'c-title', 'c-artist', 'c-format', 'c-dur'];
     row.cells = [];
     for (var i = 0; i < cls.length; i++) {
@@ -92,8 +95,12 @@
       row.setAttribute('aria-rowindex', String(n + 2));
       if (row.track !== t || row.durShown !== t.duration) {
         row.cells[0].textContent = String(t.index + 1);
-        row.cells[1].textContent = t.title;
-        row.cells[2].textContent = t.artist;
+        // What the folder layout says, marked where it replaces the record.
+        var lay = P.layoutOf(t);
+        row.cells[1].textContent = lay.title;
+        row.cells[1].title = lay.title; // long titles are cut short with an ellipsis
+        row.cells[2].textContent = lay.artist;
+        row.cells[2].classList.toggle('inferred', lay.artistInferred);
         row.cells[3].textContent = t.format;
         row.cells[4].textContent = t.duration === null ? '' : core.formatTime(t.duration);
         row.track = t;
@@ -115,6 +122,10 @@
     P.queueProbes();
   }
   P.render = render;
+
+  P.model.on('library', function (d) {
+    if (d && (d.duration || d.bad)) queueRender(); else P.refreshView();
+  });
 
   el.viewport.addEventListener('scroll', queueRender, { passive: true });
   window.addEventListener('resize', queueRender);

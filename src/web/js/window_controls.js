@@ -17,9 +17,9 @@
   });
   el.min.addEventListener('click', function () { P.callNative('minimizeWindow'); });
   el.max.addEventListener('click', function () { P.callNative('maximizeWindow'); });
-  // Closing waits for the library to be written.
+  // Closing waits for pending writes, but never more than a second.
   el.close.addEventListener('click', function () {
     P.saveNow();
-    P.store.flush().then(function () { P.callNative('closeWindow'); });
+    P.store.settle(1000).then(function () { P.callNative('closeWindow'); });
   });
 })();

@@ -30,3 +30,13 @@ export async function acceptLocation(display, location, { beforeReturn = () => {
   beforeReturn();
   await x11(display, 'xdotool', ['key', 'Return']);
 }
+
+// A save dialog offers its name with the extension left out of the
+// selection, so the whole name is selected before the path is typed.
+export async function acceptSaveAs(display, file) {
+  await x11(display, 'xdotool', ['key', 'ctrl+a']);
+  await sleep(300);
+  await x11(display, 'xdotool', ['type', '--delay', '25', file]);
+  await sleep(800);
+  await x11(display, 'xdotool', ['key', 'Return']);
+}
