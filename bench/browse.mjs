@@ -1,9 +1,13 @@
 // Browse benchmark: 100,000 tracks in 5,000 album folders
 // (Music/Artist/Album/NN - Title.ext), in headless Chromium. Prints the time
 // to build the artist, album and folder indexes, first with every track's
-// layout still to be read and again with the layouts known, and the heap.
+// layout still to be read and again with the layouts known, and the heap;
+// then the background durations pass over the same library, with real files
+// for its first tracks, and the longest frames while it runs.
 //   node bench/browse.mjs [tracks]
-import { launch, openPlayer, batchScript } from '../tests/web/helpers.mjs';
+import { rmSync, symlinkSync } from 'node:fs';
+import path from 'node:path';
+import { launch, openPlayer, batchScript, fileUrl, makeFixtures, tempDir } from '../tests/web/helpers.mjs';
 
 const N = Number(process.argv[2]) || 100000;
 const PER_ALBUM = 20;
@@ -83,7 +87,50 @@ if (import.meta.url === `file://${process.argv[1]}`) {
     await cdp.send('HeapProfiler.collectGarbage');
     const heap = await cdp.send('Runtime.getHeapUsage');
     console.log(`JS heap with the library and its indexes: ${(heap.usedSize / 1048576).toFixed(1)} MB used`);
+    await durationsPass(b);
   } finally {
     await b.close();
+  }
+}
+
+// The background pass over a fresh library whose first REAL tracks are
+// real files (links to one FLAC) and the rest missing, as after a folder
+// moved: every frame's length while it runs, and how fast it goes.
+async function durationsPass(b) {
+  const REAL = 3000, SECONDS = 20;
+  const dir = tempDir('sonabel-bench-');
+  try {
+    const { 'one.flac': one } = makeFixtures(dir, [['one.flac', 3, 440]]);
+    const records = albumRecords(N);
+    for (let i = 0; i < REAL; i++) {
+      const link = path.join(dir, `${String(i).padStart(5, '0')}.flac`);
+      symlinkSync(one, link);
+      records[i].url = fileUrl(link);
+    }
+    const { page } = await openPlayer(await b.fresh());
+    // Two batches, so that the real files come first in the library.
+    await page.evaluate(batchScript(records.slice(0, REAL)));
+    await page.evaluate(batchScript(records.slice(REAL)));
+    await page.waitForFunction((n) => window.SonabelPlayer.lib.size() === n, N, { timeout: 120000 });
+    const r = await page.evaluate((seconds) => new Promise((resolve) => {
+      const lib = window.SonabelPlayer.lib, frames = [];
+      const done = () => lib.knownCount + lib.tracks.filter((t) => t.bad).length;
+      const start = performance.now(), from = done();
+      let last = start;
+      const tick = (now) => {
+        frames.push(now - last);
+        last = now;
+        if (now - start < seconds * 1000) requestAnimationFrame(tick);
+        else resolve({ frames, known: lib.knownCount, read: done() - from, elapsed: now - start });
+      };
+      requestAnimationFrame(tick);
+    }), SECONDS);
+    const sorted = [...r.frames].sort((x, y) => x - y);
+    const p99 = sorted[Math.floor(sorted.length * 0.99)];
+    console.log(`durations pass, ${N.toLocaleString('en-US')} tracks (${REAL.toLocaleString('en-US')} real files, the rest missing), ` +
+      `${SECONDS} s: ${r.read.toLocaleString('en-US')} files read (${(r.read / r.elapsed * 1000).toFixed(0)} a second, ${r.known.toLocaleString('en-US')} durations known); ` +
+      `frames ${r.frames.length}, longest ${ms(sorted[sorted.length - 1])}, 99th percentile ${ms(p99)}, over 50 ms: ${r.frames.filter((x) => x > 50).length}`);
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
   }
 }

@@ -38,11 +38,12 @@ const ms = (x) => `${x.toFixed(1)} ms`;
 
 // From the last change of the library (for a batch: its last step) to its
 // transaction being issued, every record put, and to its being complete.
-const saveLatency = (page, change) => page.evaluate(`(() => {
+// A batch is taken in steps, so `settled` says when the change is whole.
+const saveLatency = (page, change, settled = 'true') => page.evaluate(`(() => {
   ${change}
   return new Promise((resolve) => {
     const s = window.SonabelPlayer.store;
-    const poll = () => s.pending() ? setTimeout(poll, 2) : resolve(\`issued \${s.issuedAt - s.changedAt} ms, committed \${s.savedAt - s.changedAt} ms\`);
+    const poll = () => !(${settled}) || s.pending() ? setTimeout(poll, 2) : resolve(\`issued \${s.issuedAt - s.changedAt} ms, committed \${s.savedAt - s.changedAt} ms\`);
     poll();
   });
 })()`);
@@ -52,7 +53,7 @@ const removeFirst = 'SonabelPlayer.removeTracks(new Set([SonabelPlayer.lib.track
   const small = await launchPersistent();
   try {
     const { page } = await openPlayer(small.context);
-    const batch = await saveLatency(page, batchScript(records(1000)));
+    const batch = await saveLatency(page, batchScript(records(1000)), 'SonabelPlayer.lib.size() === 1000');
     const removal = await saveLatency(page, removeFirst);
     console.log(`save latency, 1,000 tracks: batch ${batch}; removal of the first track ${removal}`);
   } finally {
@@ -102,7 +103,7 @@ try {
   const fresh = await launchPersistent();
   try {
     const { page: p2 } = await openPlayer(fresh.context);
-    const batch = await saveLatency(p2, script);
+    const batch = await saveLatency(p2, script, `SonabelPlayer.lib.size() === ${N}`);
     const removal = await saveLatency(p2, removeFirst);
     console.log(`save latency, ${N.toLocaleString('en-US')} tracks: batch ${batch}; removal of the first track ${removal}`);
   } finally {

@@ -198,6 +198,7 @@ describe('stored library format', () => {
     lib.addRecords(Array.from({ length: n }, (_, i) => rec(`t${i}`, `a${i}`, `file:///m/${i}.mp3`)));
     lib.setDuration(lib.tracks[1], 61.5);
     lib.tracks[2].bad = true;
+    lib.countPlay(lib.tracks[3], 1700000000000);
     const chunks = Array.from({ length: core.chunkCount(n) }, (_, c) => core.packChunk(lib.tracks, c));
     assert.equal(chunks.length, 2);
     const back = core.unpackLibrary(structuredClone(meta(n)), structuredClone(chunks));
@@ -207,6 +208,9 @@ describe('stored library format', () => {
     assert.equal(back.tracks[2].bad, true);
     assert.equal(back.tracks[0].bad, false);
     assert.equal(back.knownSeconds, 61.5);
+    assert.deepEqual([back.tracks[3].plays, back.tracks[3].lastPlayed, back.tracks[0].plays], [1, 1700000000000, 0]);
+    assert.equal(back.tracks[0].added, lib.tracks[0].added);
+    assert.ok(Math.abs(back.tracks[0].added - Date.now()) < 60000);
   });
 
   test('missing or foreign meta gives an empty library', () => {
@@ -225,6 +229,9 @@ describe('stored library format', () => {
     ];
     const lib = core.unpackLibrary(meta(5), chunks);
     assert.deepEqual(lib.tracks.map((t) => [t.title, t.duration, t.bad]), [['ok1', null, false], ['ok2', null, true]]);
+    // Entries of before the statistics, and damaged statistics, read as none.
+    chunks[2][0].push('x', -3, Infinity);
+    assert.deepEqual(core.unpackLibrary(meta(5), chunks).tracks.map((t) => [t.added, t.plays, t.lastPlayed]), [[0, 0, 0], [0, 0, 0]]);
   });
 
   test('tracks beyond the recorded count (an interrupted write) are not kept', () => {

@@ -67,6 +67,9 @@ describe('playback', () => {
     await page.waitForFunction(() => window.__played.length === 3, null, { timeout: 15000 });
     await waitStopped(page);
     assert.deepEqual(await played(page), ['Song #1', 'intro', 'Slow River']);
+    // Each was heard through: one play each, with its time.
+    assert.deepEqual(await page.evaluate(() => SonabelPlayer.lib.tracks.map((t) => [t.plays, t.lastPlayed > t.added])),
+      [[1, true], [1, true], [1, true]]);
     await page.close();
   });
 

@@ -52,6 +52,7 @@
     }
     P.updatePlayButton();
     state.ready = true;
+    P.queueProbes(); // the background pass over the whole library
     if (window.performance && performance.mark) performance.mark('sonabel-ready');
     document.documentElement.setAttribute('data-ready', 'true');
     return P.lib.size();

@@ -27,12 +27,19 @@
     return NON_ASCII.test(lower) ? lower.normalize('NFD').replace(MARKS, '') : lower;
   }
 
-  function makeTrack(title, artist, url, format, duration, bad) {
+  function count(x) { return typeof x === 'number' && isFinite(x) && x > 0 ? Math.floor(x) : 0; }
+
+  // `stats`, when given, holds what the library learnt of the track:
+  // `added` and `lastPlayed` (ms since the epoch, 0 when unknown), `plays`.
+  function makeTrack(title, artist, url, format, duration, bad, stats) {
     return {
       index: 0, // position in the order added, kept current by the library
       title: title, artist: artist, url: url, format: format,
       duration: typeof duration === 'number' && isFinite(duration) && duration >= 0 ? duration : null,
       bad: !!bad,
+      added: stats ? count(stats[0]) : 0,
+      plays: stats ? count(stats[1]) : 0,
+      lastPlayed: stats ? count(stats[2]) : 0,
       key: null // search text, made on first use: an ingest of 100,000 tracks should not wait for it
     };
   }
@@ -62,12 +69,12 @@
     var result = into || { added: 0, duplicates: 0, skipped: 0 };
     if (!Array.isArray(records)) return result;
     var end = to === undefined ? records.length : Math.min(to, records.length);
-    var addedBefore = result.added;
+    var addedBefore = result.added, stats = [Date.now(), 0, 0];
     for (var i = from || 0; i < end; i++) {
       var r = records[i];
       if (!isValidRecord(r)) { result.skipped++; continue; }
       if (this.byUrl.has(r.url)) { result.duplicates++; continue; }
-      this._push(makeTrack(r.title, r.artist, r.url, r.format, null, false));
+      this._push(makeTrack(r.title, r.artist, r.url, r.format, null, false, stats));
       result.added++;
     }
     if (result.added > addedBefore) this.version++;
@@ -137,6 +144,12 @@
     }
     this.version++;
     return first;
+  };
+
+  // One more play of a track, at `when` (ms since the epoch).
+  Library.prototype.countPlay = function (t, when) {
+    t.plays++;
+    t.lastPlayed = when;
   };
 
   Library.prototype.clear = function () {
@@ -364,8 +377,10 @@
   var STORE_VERSION = 1;
   var CHUNK_SIZE = 5000;
 
+  // Entries written before the library kept its statistics stop at `bad`;
+  // they read back with none.
   function packTrack(t) {
-    return [t.title, t.artist, t.url, t.format, t.duration, t.bad ? 1 : 0];
+    return [t.title, t.artist, t.url, t.format, t.duration, t.bad ? 1 : 0, t.added, t.plays, t.lastPlayed];
   }
 
   function packChunk(tracks, chunkIndex) {
@@ -396,7 +411,7 @@
         if (!Array.isArray(e) || e.length < 6) continue;
         if (typeof e[0] !== 'string' || typeof e[1] !== 'string' || typeof e[2] !== 'string' ||
             typeof e[3] !== 'string' || !e[2] || lib.byUrl.has(e[2])) continue;
-        lib._push(makeTrack(e[0], e[1], e[2], e[3], e[4], e[5] === 1));
+        lib._push(makeTrack(e[0], e[1], e[2], e[3], e[4], e[5] === 1, e.length > 6 ? e.slice(6, 9) : null));
       }
     }
     if (lib.tracks.length > meta.count) {

@@ -1,30 +1,71 @@
-/* Sonabel player: durations, read from the files' metadata as their rows
-   come into view, a few at a time, and stored. */
+/* Sonabel player: durations and missing files, read from the files'
+   metadata a few at a time: the rows in view first, then the whole library
+   in the background, so that totals, the Time sort and the smart lists
+   mean something. What is learnt is stored, so after a restart the pass
+   goes on with the tracks it had not reached. */
 (function () {
   'use strict';
   var P = window.SonabelPlayer, state = P.state, settings = P.settings;
-  var PROBES = 3;          // durations measured at once
+  var PROBES = 3;          // files read at once
   var PROBE_TIMEOUT = 8000;
+  var HOLD_AFTER_START = 500; // ms of quiet once a track has started
+  var HOLD_AT_MOST = 5000;     // a start that never settles holds no longer
 
-  var probes = [], probeQueued = 0, inFlight = new Set(), gaveUp = new Set();
+  var probes = [], pumpQueued = 0, inFlight = new Set(), gaveUp = new Set();
+  // Where the background pass looks next; earlier tracks are known, or are
+  // being read, or could not be read this run.
+  var passFrom = 0, passVersion = -1;
+  // A track being started gets the disk and the decoder to itself.
+  var heldUntil = 0, starting = false;
 
-  P.queueProbes = function () {
-    if (probeQueued) return;
-    probeQueued = setTimeout(function () { probeQueued = 0; runProbes(); }, 250);
+  function wanted(t) {
+    return t && t.duration === null && !t.bad && !inFlight.has(t) && !gaveUp.has(t);
+  }
+
+  P.queueProbes = function (delay) {
+    if (pumpQueued) return;
+    pumpQueued = setTimeout(function () { pumpQueued = 0; pump(); }, delay === undefined ? 250 : delay);
   };
 
   function visibleUnknown() {
     var pool = P.pool, out = [];
     for (var i = 0; i < pool.length; i++) {
-      var t = pool[i].track;
-      if (!pool[i].hidden && t && t.duration === null && !t.bad && !inFlight.has(t) && !gaveUp.has(t)) out.push(t);
+      if (!pool[i].hidden && wanted(pool[i].track)) out.push(pool[i].track);
     }
     return out;
   }
 
-  function runProbes() {
+  // The next track of the background pass, or null when it is done.
+  function nextInLibrary() {
+    var tracks = P.lib.tracks;
+    // Removals and undos move positions: look again from the start, which
+    // is quick since known tracks are passed over.
+    if (passVersion !== P.lib.version) { passVersion = P.lib.version; passFrom = 0; }
+    while (passFrom < tracks.length && !wanted(tracks[passFrom])) passFrom++;
+    return passFrom < tracks.length ? tracks[passFrom++] : null;
+  }
+
+  function pump() {
+    if (!state.ready) return;
+    var wait = heldUntil - Date.now();
+    if (wait > 0) { P.queueProbes(wait); return; }
     var todo = visibleUnknown();
-    while (todo.length && inFlight.size < PROBES) probe(todo.shift());
+    while (inFlight.size < PROBES) {
+      var t = todo.length ? todo.shift() : nextInLibrary();
+      if (!t) break;
+      probe(t);
+    }
+  }
+
+  function finished(t, outcome, seconds) {
+    inFlight.delete(t);
+    if (outcome === 'bad') P.model.setBad(t, true);
+    else if (outcome === 'ok' && P.model.setDuration(t, seconds)) P.updateStatus();
+    else if (outcome === 'timeout') gaveUp.add(t);
+    if (settings.sortKey === 'duration') state.sortedVersion = -1; // order depends on it; re-sort on next change
+    // The next file in a task of its own, so a page busy with reading
+    // durations still paints between them.
+    P.queueProbes(0);
   }
 
   function probe(t) {
@@ -33,32 +74,56 @@
     a.preload = 'metadata';
     a.muted = true;
     var timer = 0, poll = 0;
-    function done(ok) {
+    function done(outcome) {
       clearTimeout(timer);
       clearInterval(poll);
+      var seconds = a.duration;
       a.onloadedmetadata = a.ondurationchange = a.onerror = null;
       a.removeAttribute('src');
       a.load();
       probes.push(a);
-      inFlight.delete(t);
-      if (ok === 'bad') P.model.setBad(t, true);
-      else if (ok && P.model.setDuration(t, a.__d)) P.updateStatus();
-      else if (!ok) gaveUp.add(t);
-      if (settings.sortKey === 'duration') state.sortedVersion = -1; // order depends on it; re-sort on next change
+      finished(t, outcome, seconds);
     }
     function check() {
-      if (isFinite(a.duration)) { a.__d = a.duration; done(true); }
+      if (isFinite(a.duration)) done('ok');
     }
     // Some engines report an infinite duration at first for files without a
     // length header and learn the real one shortly after, not always with an
     // event; look again for a while.
     a.onloadedmetadata = function () {
       check();
-      if (inFlight.has(t) && !poll) poll = setInterval(check, 250);
+      if (inFlight.has(t) && a.onloadedmetadata && !poll) poll = setInterval(check, 250);
     };
     a.ondurationchange = check;
     a.onerror = function () { done('bad'); };
-    timer = setTimeout(function () { done(false); }, PROBE_TIMEOUT);
+    timer = setTimeout(function () { done('timeout'); }, PROBE_TIMEOUT);
     a.src = t.url;
   }
+
+  function settled(quiet) {
+    if (!starting) return;
+    starting = false;
+    heldUntil = Date.now() + quiet;
+    P.queueProbes(quiet);
+  }
+  // Media events do not bubble; they are caught on their way down.
+  document.addEventListener('loadstart', function (e) {
+    if (e.target !== P.audio) return;
+    starting = true;
+    heldUntil = Date.now() + HOLD_AT_MOST;
+  }, true);
+  ['playing', 'pause', 'error', 'emptied'].forEach(function (type) {
+    document.addEventListener(type, function (e) {
+      if (e.target === P.audio) settled(HOLD_AFTER_START);
+    }, true);
+  });
+  // A track loaded without playing (the one restored at start) is settled
+  // once its metadata is in.
+  document.addEventListener('loadedmetadata', function (e) {
+    if (e.target === P.audio && P.audio.paused) settled(0);
+  }, true);
+
+  P.model.on('library', function (d) {
+    if (d && (d.added || d.restored)) P.queueProbes();
+  });
 })();

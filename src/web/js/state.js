@@ -4,7 +4,7 @@
 
    library   P.lib (core.Library)
              addRecords, removeTracks, undoRemoval, clearLibrary,
-             setDuration, setBad                         emits 'library'
+             setDuration, setBad, countPlay              emits 'library'
    shown     P.state.view, from the search and the sort
              setQuery, setSort                           emits 'shown'
    playing   P.playing (PlayContext: context, position, queue)
@@ -96,6 +96,14 @@
     t.bad = bad;
     P.store.touchTrack(P.lib, t);
     model.emit('library', { bad: t });
+  };
+
+  // A track played through (see play_stats.js): counted, with the time.
+  model.countPlay = function (t) {
+    if (P.lib.byUrl.get(t.url) !== t) return;
+    P.lib.countPlay(t, Date.now());
+    P.store.touchTrack(P.lib, t);
+    model.emit('library', { played: t });
   };
 
   // ---- shown list ----------------------------------------------------------

@@ -124,7 +124,7 @@
   P.render = render;
 
   P.model.on('library', function (d) {
-    if (d && (d.duration || d.bad)) queueRender(); else P.refreshView();
+    if (d && (d.duration || d.bad || d.played)) queueRender(); else P.refreshView();
   });
 
   el.viewport.addEventListener('scroll', queueRender, { passive: true });
