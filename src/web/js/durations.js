@@ -22,9 +22,15 @@
     return t && t.duration === null && !t.bad && !inFlight.has(t) && !gaveUp.has(t);
   }
 
+  // Rows in view wait a moment, so that scrolling past them reads nothing;
+  // a sooner request moves the pending one up.
+  var pumpDue = Infinity;
   P.queueProbes = function (delay) {
-    if (pumpQueued) return;
-    pumpQueued = setTimeout(function () { pumpQueued = 0; pump(); }, delay === undefined ? 250 : delay);
+    var due = Date.now() + (delay === undefined ? 250 : delay);
+    if (pumpQueued && pumpDue <= due) return;
+    clearTimeout(pumpQueued);
+    pumpDue = due;
+    pumpQueued = setTimeout(function () { pumpQueued = 0; pumpDue = Infinity; pump(); }, due - Date.now());
   };
 
   function visibleUnknown() {
