@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import path from 'node:path';
-import { launch, openPlayer, deliver, titles, makeFixtures, tempDir, recordFor, fakeRecords } from './helpers.mjs';
+import { launch, openPlayer, deliver, titles, makeFixtures, tempDir, recordFor, fakeRecords, saved } from './helpers.mjs';
 
 let browser, dir, tracks;
 before(async () => {
@@ -106,7 +106,7 @@ describe('playlists', () => {
     await page.dblclick('.viewport .row:has-text("First")');
     await page.click('#next');
     assert.equal(await page.textContent('#now-title'), 'Other');
-    await page.waitForFunction(() => !window.SonabelPlayer.store.pending());
+    await saved(page);
     await page.reload();
     await page.waitForSelector('html[data-ready=true]');
     await side(page, 'Road trip');

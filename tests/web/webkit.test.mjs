@@ -102,7 +102,8 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
       const p = P.model.createPlaylist('Kept', two.map((t) => t.url));
       P.model.renamePlaylist(p.id, 'Kept here');
       return two.map((t) => t.title);`);
-    await until('return !window.SonabelPlayer.store.pending()');
+    await wd('POST', `/session/${session}/execute/async`,
+      { script: 'window.SonabelPlayer.store.flush().then(() => arguments[0](true))', args: [] });
     await wd('POST', `/session/${session}/refresh`, {});
     await until("return document.documentElement.getAttribute('data-ready') === 'true'");
     const got = await run(`const P = window.SonabelPlayer, p = P.playlists.lists[0];
