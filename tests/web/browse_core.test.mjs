@@ -112,6 +112,34 @@ describe('indexes', () => {
   });
 });
 
+describe('sorting by what the columns show', () => {
+  const lib = library([
+    'file:///m/Music/Owls/Sea/02 - Late.mp3', 'file:///m/Music/Owls/River/10 - Ten.mp3',
+    'file:///m/Music/Ann/Alpha/Zed - 01 - Last.mp3', 'file:///m/Music/loose.mp3', 'file:///m/Music/Owls/River/2 - Two.mp3',
+  ]);
+  lib.tracks.forEach((t, i) => { t.plays = [3, 0, 5, 0, 1][i]; t.added = [2000, 1000, 0, 3000, 1000][i]; });
+  const cache = new layout.LayoutCache(), lay = (t) => cache.of(t);
+  const sorted = (key, dir, by = lay) => core.sortTracks(lib.tracks, key, dir, by).map((t) => lay(t).title);
+  // Equal keys keep the order added; unknown numbers (no track number, no date) stay last.
+  const cases = [
+    ['title', 'asc', ['Last', 'Late', 'loose', 'Ten', 'Two']],          // the shown title, not "01 - Last"
+    ['artist', 'asc', ['loose', 'Late', 'Ten', 'Two', 'Last']],          // "Owls" as the folder says
+    ['album', 'asc', ['loose', 'Last', 'Two', 'Ten', 'Late']],           // an album in track order
+    ['album', 'desc', ['Late', 'Ten', 'Two', 'Last', 'loose']],
+    ['albumArtist', 'asc', ['loose', 'Last', 'Two', 'Ten', 'Late']],
+    ['trackNo', 'asc', ['Last', 'Late', 'Two', 'Ten', 'loose']],
+    ['trackNo', 'desc', ['Ten', 'Two', 'Late', 'Last', 'loose']],
+    ['folder', 'asc', ['Last', 'loose', 'Two', 'Ten', 'Late']],          // natural order within a folder
+    ['plays', 'desc', ['Last', 'Late', 'Two', 'loose', 'Ten']],
+    ['added', 'asc', ['Ten', 'Two', 'Late', 'loose', 'Last']],
+    ['added', 'desc', ['loose', 'Late', 'Two', 'Ten', 'Last']],
+  ];
+  for (const [key, dir, want] of cases) test(`${key} ${dir}`, () => assert.deepEqual(sorted(key, dir), want));
+  test('without a layout, columns that need one keep the order given', () => {
+    assert.deepEqual(sorted('album', 'asc', null), ['Late', 'Ten', 'Last', 'loose', 'Two']);
+  });
+});
+
 describe('search', () => {
   const lib = library([
     'file:///m/Music/Night Owls/Slow River/01 - Intro.mp3',

@@ -250,15 +250,27 @@ describe('settings format', () => {
   test('each bad value falls back on its own', () => {
     const s = core.parseSettings(JSON.stringify({
       volume: 3, muted: true, shuffle: 'yes', repeat: 'one', sortKey: 'bpm', sortDir: 'desc',
-      lastUrl: 'file:///m/a.mp3', lastPosition: -5,
+      lastUrl: 'file:///m/a.mp3', lastPosition: -5, speed: 4, crossfade: 11, columns: { key: 'title' },
     }));
     const d = core.defaultSettings();
     assert.deepEqual(s, { ...d, muted: true, repeat: 'one', sortDir: 'desc', lastUrl: 'file:///m/a.mp3' });
   });
 
   test('what is saved reads back the same', () => {
-    const s = { volume: 0.35, muted: true, shuffle: true, repeat: 'all', sortKey: 'duration', sortDir: 'desc', lastUrl: 'file:///a%23.mp3', lastPosition: 73.2 };
+    const s = { volume: 0.35, muted: true, shuffle: true, repeat: 'all', sortKey: 'duration', sortDir: 'desc', lastUrl: 'file:///a%23.mp3', lastPosition: 73.2, speed: 1.25, crossfade: 4,
+      columns: [{ key: 'title', width: 300 }, { key: 'folder', width: null }, { key: 'index', width: 40 }] };
     assert.deepEqual(core.parseSettings(core.serializeSettings(s)), s);
+  });
+
+  test('columns: unknown and repeated ones go, widths stay within bounds, Title is always there', () => {
+    const cols = (columns) => core.parseSettings(JSON.stringify({ columns })).columns;
+    const d = core.defaultSettings().columns;
+    for (const [stored, want] of [
+      [[{ key: 'index', width: 1 }, { key: 'constructor' }, { key: 'plays', width: 5000 }, { key: 'plays', width: 90 }, { key: 'album', width: '9' }, null, 'title'],
+        [{ key: 'index', width: 36 }, { key: 'title', width: null }, { key: 'plays', width: 800 }, { key: 'album', width: null }]],
+      [[{ key: 'added', width: 99.6 }], [{ key: 'title', width: null }, { key: 'added', width: 100 }]],
+      [[{ key: 'bpm' }, { key: '__proto__' }], d], [[], d], ['index,title', d],
+    ]) assert.deepEqual(cols(stored), want, JSON.stringify(stored));
   });
 });
 
@@ -284,7 +296,12 @@ describe('play context and order added', () => {
   const { PlayContext } = require('../../src/web/js/play_context.js');
   const tracks = (n) => Array.from({ length: n }, (_, i) => ({ title: `t${i}`, index: i, url: `u${i}` }));
   const titles = (ts) => ts.map((t) => t && t.title);
-  const run = (pc, n, opts = {}) => Array.from({ length: n }, () => pc.next(opts)).map((t) => t && t.title);
+  // What is made ready ahead (peekNext) must be what next() then gives.
+  const run = (pc, n, opts = {}) => Array.from({ length: n }, () => {
+    const ahead = pc.peekNext(opts), t = pc.next(opts);
+    assert.equal(ahead, t);
+    return t;
+  }).map((t) => t && t.title);
 
   test('the queue plays first, then the context goes on where it was; removal skips ahead', () => {
     const all = tracks(6);

@@ -177,12 +177,13 @@ export async function deliver(page, records) {
 }
 
 // Records the title of every track that starts playing, in window.__played.
+// The playing element is whichever has the id "audio" at the time.
 export async function logPlays(page) {
   await page.evaluate(() => {
     window.__played = [];
-    document.getElementById('audio').addEventListener('playing', () => {
-      window.__played.push(document.getElementById('now-title').textContent);
-    });
+    document.addEventListener('playing', (e) => {
+      if (e.target.id === 'audio') window.__played.push(document.getElementById('now-title').textContent);
+    }, true);
   });
 }
 

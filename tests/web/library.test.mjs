@@ -2,7 +2,7 @@
 // clearing, and the status line.
 import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { launch, openPlayer, deliver, titles, rows, fakeRecords } from './helpers.mjs';
+import { launch, openPlayer, deliver, titles, rows, fakeRecords, recordFor, saved } from './helpers.mjs';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -172,7 +172,7 @@ describe('library view', () => {
     await deliver(page, fakeRecords(4, 'M'));
     const menuItems = () => page.$$eval('#context-menu:not([hidden]) [role=menuitem]', (e) => e.map((x) => x.textContent));
     await page.click('.viewport .row >> nth=2', { button: 'right' });
-    assert.deepEqual(await menuItems(), ['Play', 'Play next', 'Add to queue', 'Remove', 'Copy file location', 'New playlist from selection']);
+    assert.deepEqual(await menuItems(), ['Play', 'Play next', 'Add to queue', 'Remove', 'Copy file location', 'Track info', 'New playlist from selection']);
     assert.deepEqual(await selected(page), ['M 000002']);
     await page.keyboard.press('Escape');
     assert.deepEqual(await menuItems(), []);
@@ -188,6 +188,84 @@ describe('library view', () => {
       return e.defaultPrevented;
     }));
     assert.deepEqual(prevented, [true, true, true]);
+    await page.close();
+  });
+
+  test('columns: chosen from the header menu, resized by an edge, sorted, and the same after a reload', async () => {
+    const { page, errors } = await openPlayer(await browser.fresh());
+    await deliver(page, ['Owls/Sea/02 - Late', 'Owls/River/10 - Ten', 'Ann/Alpha/Zed - 01 - Last'].map((p) => recordFor(`/m/Music/${p}.mp3`)));
+    await page.evaluate(() => { const P = window.SonabelPlayer; P.model.countPlay(P.lib.tracks[1]); P.model.countPlay(P.lib.tracks[1]); P.model.countPlay(P.lib.tracks[2]); });
+    const heads = () => page.$$eval('.row.head [role=columnheader]', (h) => h.map((x) => x.textContent));
+    const checked = () => page.$$eval('#column-menu [aria-checked=true]', (e) => e.map((x) => x.textContent));
+    await page.click('.row.head [data-column=title]', { button: 'right' });
+    assert.deepEqual(await checked(), ['Number added', 'Artist', 'Format', 'Duration']);
+    for (const key of ['plays', 'album', 'format']) await page.click(`#column-menu [data-command=${key}]`);
+    assert.deepEqual(await checked(), ['Number added', 'Artist', 'Album', 'Duration', 'Plays']);
+    await page.keyboard.press('Escape');
+    assert.equal(await page.isVisible('#column-menu'), false);
+    assert.deepEqual(await heads(), ['#', 'Title', 'Artist', 'Album', 'Time', 'Plays']);
+    assert.equal(await page.getAttribute('#grid', 'aria-colcount'), '6');
+    assert.deepEqual((await rows(page))[0].cells, ['1', 'Last', 'Zed', 'Alpha', '', '']);
+    // The menu from the keyboard, and back to the header it came from.
+    await page.focus('.row.head [data-column=artist] button');
+    await page.keyboard.press('Shift+F10');
+    assert.equal(await page.evaluate(() => document.activeElement.getAttribute('role')), 'menuitemcheckbox');
+    await page.keyboard.press('Escape');
+    assert.equal(await page.evaluate(() => document.activeElement.parentNode.dataset.column), 'artist');
+    // The edge between Artist and Album follows the pointer; header and rows line up.
+    const edges = () => page.evaluate(() => [document.querySelector('.row.head'), document.querySelector('.viewport .row')]
+      .map((r) => [...r.children].map((c) => Math.round(c.getBoundingClientRect().right))));
+    const [before] = await edges();
+    const grip = await page.$('.row.head [data-column=artist] .grip');
+    const box = await grip.boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width / 2 - 60, box.y + box.height / 2, { steps: 4 });
+    await page.mouse.up();
+    const [after, row] = await edges();
+    assert.ok(Math.abs(after[2] - (before[2] - 60)) <= 1, `edge at ${after[2]}, was ${before[2]}`);
+    assert.deepEqual(row, after);
+    await page.click('.row.head [data-column=plays] button');
+    await page.click('.row.head [data-column=plays] button');
+    assert.deepEqual(await titles(page), ['Ten', 'Late', 'Last']);
+    await saved(page);
+    await page.reload();
+    await page.waitForSelector('html[data-ready=true]');
+    assert.deepEqual(await heads(), ['#', 'Title', 'Artist', 'Album', 'Time', 'Plays']);
+    assert.deepEqual((await edges())[0], after);
+    assert.equal(await page.getAttribute('[data-column=plays]', 'aria-sort'), 'descending');
+    assert.deepEqual((await rows(page)).map((r) => r.cells[5]), ['2', '1', '']);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('track info: what is known of a track, its path decoded and copied; by menu and keyboard', async () => {
+    const context = await browser.fresh();
+    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+    const { page } = await openPlayer(context);
+    const file = '/tmp/Ünï dir/50% #1/01 - Intro ♫.mp3';
+    await deliver(page, [recordFor(file)]);
+    await deliver(page, fakeRecords(2));
+    const info = () => page.$$eval('#track-info[open] #info-list > *', (e) => Object.fromEntries(e.flatMap((x, i) => i % 2 ? [] : [[x.textContent, e[i + 1].firstChild?.textContent ?? '']])));
+    await page.click('.viewport .row >> nth=0', { button: 'right' });
+    await page.click('#context-menu [data-command=info]');
+    const added = await page.evaluate(() => new Date(window.SonabelPlayer.lib.tracks[0].added).toLocaleString());
+    assert.deepEqual(await info(), {
+      Title: 'Intro ♫', Artist: 'Ünï dir', Album: '50% #1', 'Album artist': 'Ünï dir', 'Track number': '1', Format: 'MP3',
+      Duration: 'Unknown', Plays: '0', 'Last played': 'Never', 'Date added': added, Folder: '/tmp/Ünï dir/50% #1', Path: file,
+    });
+    await page.click('#track-info button:has-text("Copy")');
+    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), file);
+    await page.keyboard.press('Escape');
+    assert.equal(await page.evaluate(() => [document.getElementById('track-info').open, document.activeElement.id].join()), 'false,grid');
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('Control+i');
+    assert.equal((await info()).Title, 'Track 000000');
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('Alt+Enter');
+    assert.equal((await info()).Title, 'Track 000000');
+    await page.keyboard.press('ArrowDown'); // the dialog has the keys: the list behind stays
+    assert.equal(await page.textContent('#active-row .c-title .txt'), 'Track 000000');
     await page.close();
   });
 });

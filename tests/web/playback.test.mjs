@@ -18,6 +18,7 @@ before(async () => {
     ['Band - Song #1.flac', 1, 660],
     ['Quiet?.ogg', 1, 330],
     ['Long 50%.wav', 7, 220],
+    ['Other - Long Two.wav', 4, 300],
   ]);
   f.broken = writeBroken(dir, 'Never - Not Audio.mp3');
   browser = await launch();
@@ -138,6 +139,51 @@ describe('playback', () => {
     await page.waitForFunction(() => document.getElementById('now-title').textContent === 'Slow River', null, { timeout: 10000 });
     await waitStopped(page);
     assert.equal(await page.isChecked('#stop-after'), false);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('the next track waits loaded and takes over at the end; speed applies to both and is kept', async () => {
+    const { page, errors } = await openPlayer(await browser.fresh());
+    await deliver(page, short().slice(0, 3));
+    await page.click('#options-toggle');
+    await page.$eval('#speed', (r) => { r.value = '1.5'; r.dispatchEvent(new Event('input', { bubbles: true })); });
+    await page.keyboard.press('Escape');
+    assert.equal(await page.getAttribute('#options-toggle', 'aria-expanded'), 'false');
+    await page.dblclick(row(0));
+    await waitPlaying(page, 'Song #1');
+    const next = rec('intro.mp3').url;
+    await page.waitForFunction((u) => document.getElementById('audio-next').src === u, next);
+    await page.evaluate(() => { document.getElementById('audio-next').__ahead = true; });
+    await waitPlaying(page, 'intro');
+    assert.deepEqual(await page.$eval('#audio', (a) => [a.__ahead, a.playbackRate]), [true, 1.5]);
+    await page.reload();
+    await page.waitForSelector('html[data-ready=true]');
+    assert.deepEqual([await page.textContent('#speed-value'), await page.$eval('#audio', (a) => a.playbackRate)], ['1.5×', 1.5]);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('a crossfade plays both tracks at once, then the next alone; the sleep timer fades out and pauses', async () => {
+    const { page, errors } = await openPlayer(await browser.fresh());
+    await deliver(page, [rec('Long 50%.wav'), rec('Other - Long Two.wav')]);
+    await page.$eval('#crossfade', (r) => { r.value = '1'; r.dispatchEvent(new Event('input', { bubbles: true })); });
+    assert.equal(await page.textContent('#crossfade-value'), '1 s');
+    await page.dblclick(row(0));
+    await waitPlaying(page, 'Long 50%');
+    await page.waitForFunction(() => document.getElementById('audio-next').readyState >= 3);
+    await page.evaluate(() => { document.getElementById('audio').currentTime = 4.5; });
+    await page.waitForFunction(() => [...document.querySelectorAll('audio')].every((a) => !a.paused && a.volume > 0), null, { timeout: 8000, polling: 'raf' });
+    await page.waitForFunction(() => document.getElementById('audio-next').paused && !document.getElementById('audio').paused, null, { timeout: 8000 });
+    assert.equal(await page.textContent('#now-title'), 'Long Two');
+    assert.ok(await page.$eval('#audio', (a) => a.currentTime > 0.5 && Math.abs(a.volume - 0.8) < 1e-6));
+    // Repeat one, so that the track cannot end before the timer does.
+    await page.click('#repeat');
+    await page.click('#repeat');
+    await page.evaluate(() => window.SonabelPlayer.sleepTimer.start(0.005));
+    await page.waitForFunction(() => document.getElementById('audio').paused, null, { timeout: 10000 });
+    assert.equal(await page.textContent('#toast-text'), 'Sleep timer: playback paused');
+    assert.equal(await page.$eval('#audio', (a) => a.volume), 0.8);
     assert.deepEqual(errors, []);
     await page.close();
   });

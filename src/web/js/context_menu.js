@@ -32,6 +32,7 @@
     if (navigator.clipboard && navigator.clipboard.writeText) navigator.clipboard.writeText(text).then(done, fallback);
     else fallback();
   }
+  P.copyText = copyText;
 
   var commands = {
     play: function (tracks) { P.playFromList(tracks[0]); },
@@ -44,7 +45,8 @@
       P.announce('Added ' + core.plural(tracks.length, 'track', 'tracks') + ' to the queue');
     },
     remove: function () { P.removeSelection(); },
-    copyLocation: function (tracks) { copyText(tracks.map(function (t) { return core.fileUrlToPath(t.url); }).join('\n')); }
+    copyLocation: function (tracks) { copyText(tracks.map(function (t) { return core.fileUrlToPath(t.url); }).join('\n')); },
+    info: function (tracks) { P.showTrackInfo(tracks[0]); }
   };
 
   // Others add commands of their own (playlists, see playlist_actions.js).

@@ -1,10 +1,13 @@
 /* Sonabel player: the parts with no DOM in them (library model, ordering,
    search, shuffle, stored formats), so that Node can test them directly. */
 (function (root, factory) {
-  var core = factory();
-  if (typeof module !== 'undefined' && module.exports) module.exports = core;
+  var node = typeof module !== 'undefined' && module.exports;
+  // The column table (columns.js) builds on this file, so it is looked up
+  // only when settings are read, once every script has loaded.
+  var core = factory(function () { return node ? require('./columns.js') : root.SonabelCore.columns; });
+  if (node) module.exports = core;
   else root.SonabelCore = core;
-})(typeof self !== 'undefined' ? self : this, function () {
+})(typeof self !== 'undefined' ? self : this, function (columnTable) {
   'use strict';
 
   var FIELDS = ['title', 'artist', 'url', 'format'];
@@ -190,49 +193,83 @@
     return out.concat(bad);
   }
 
-  var SORT_KEYS = ['index', 'title', 'artist', 'format', 'duration'];
+  var SORT_KEYS = ['index', 'title', 'artist', 'album', 'albumArtist', 'trackNo', 'format', 'duration', 'plays', 'added', 'folder'];
 
   function cmpStr(a, b) { return a < b ? -1 : a > b ? 1 : 0; }
 
-  // Text columns sort on folded keys made once per sort: [key, track] pairs.
-  var SORT_TEXT = {
-    title: function (t) { return keyOf(t); },
-    artist: function (t) { return fold(t.artist) + '\u0000' + fold(t.title); },
-    format: function (t) { return t.format + '\u0000' + fold(t.artist) + '\u0000' + fold(t.title); }
-  };
-
-  function byDuration(a, b) {
-    // Unknown durations stay at the end whichever way the column is sorted.
-    if (a.duration === null || b.duration === null) {
-      if (a.duration === b.duration) return a.index - b.index;
-      return a.duration === null ? 1 : -1;
-    }
-    return a.duration - b.duration || a.index - b.index;
+  // Keys of a folder's tracks, made once per folder: the layout shares one
+  // folder object among them.
+  function folderKeys(f) {
+    if (f.sortKeys) return f.sortKeys;
+    var album = fold(f.album) + '\u0000' + f.albumUrl;
+    return (f.sortKeys = { album: album, albumArtist: fold(f.albumArtist) + '\u0000' + album, folder: fold(f.name) + '\u0000' + f.url });
   }
 
-  // The whole library in the given order, as an array of tracks.
-  function sortTracks(tracks, key, dir) {
-    var out;
+  // A track's place in its album: disc, then track number (unnumbered
+  // last), written to compare as text.
+  function albumPlace(l) { return '\u0000' + (100 + l.disc) + (10000 + (l.track || 9999)); }
+
+  // Text columns sort on folded keys made once per sort: [key, track] pairs.
+  // `lay` gives a track's folder layout (layout.js), so that a column sorts
+  // by what it shows; without one, title and artist use the record.
+  var SORT_TEXT = {
+    title: function (t, lay) {
+      if (!lay) return keyOf(t);
+      var l = lay(t);
+      return fold(l.title) + '\u0000' + fold(l.artist);
+    },
+    artist: function (t, lay) {
+      var l = lay ? lay(t) : t;
+      return fold(l.artist) + '\u0000' + fold(l.title);
+    },
+    format: function (t) { return t.format + '\u0000' + fold(t.artist) + '\u0000' + fold(t.title); },
+    album: function (t, lay) { var l = lay(t); return folderKeys(l.folder).album + albumPlace(l); },
+    albumArtist: function (t, lay) { var l = lay(t); return folderKeys(l.folder).albumArtist + albumPlace(l); },
+    folder: function (t, lay) { return folderKeys(lay(t).folder).folder + '\u0000' + naturalKey(t.url.slice(t.url.lastIndexOf('/') + 1)); }
+  };
+
+  // Number columns; null is unknown, which stays last whichever way the
+  // column is sorted.
+  var SORT_NUMBER = {
+    duration: function (t) { return t.duration; },
+    trackNo: function (t, lay) { return lay(t).track || null; },
+    plays: function (t) { return t.plays; },
+    added: function (t) { return t.added || null; }
+  };
+
+  var NEEDS_LAYOUT = { album: 1, albumArtist: 1, folder: 1, trackNo: 1 };
+
+  // The tracks in the given order, as a new array; equal keys keep the order
+  // added. `layoutOf` gives a track's layout; keys that need one and have
+  // none keep the order given.
+  function sortTracks(tracks, key, dir, layoutOf) {
+    var out, i;
+    if (NEEDS_LAYOUT[key] && !layoutOf) return tracks.slice();
     if (SORT_TEXT[key]) {
       var make = SORT_TEXT[key];
       var pairs = new Array(tracks.length);
-      for (var i = 0; i < tracks.length; i++) pairs[i] = [make(tracks[i]), tracks[i]];
+      for (i = 0; i < tracks.length; i++) pairs[i] = [make(tracks[i], layoutOf), tracks[i]];
       pairs.sort(function (a, b) { return cmpStr(a[0], b[0]) || a[1].index - b[1].index; });
       out = new Array(pairs.length);
-      for (var j = 0; j < pairs.length; j++) out[j] = pairs[j][1];
-    } else {
-      out = tracks.slice();
-      if (key === 'duration') out.sort(byDuration);
+      for (i = 0; i < pairs.length; i++) out[i] = pairs[i][1];
+      if (dir === 'desc') out.reverse();
+      return out;
     }
-    if (dir === 'desc') {
-      if (key === 'duration') {
-        var known = out.filter(function (t) { return t.duration !== null; }).reverse();
-        var unknown = out.filter(function (t) { return t.duration === null; });
-        out = known.concat(unknown);
-      } else {
-        out.reverse();
+    if (SORT_NUMBER[key]) {
+      var value = SORT_NUMBER[key], known = [], unknown = [];
+      for (i = 0; i < tracks.length; i++) {
+        var v = value(tracks[i], layoutOf);
+        if (v === null) unknown.push(tracks[i]); else known.push([v, tracks[i]]);
       }
+      known.sort(function (a, b) { return a[0] - b[0] || a[1].index - b[1].index; });
+      unknown.sort(function (a, b) { return a.index - b.index; });
+      if (dir === 'desc') known.reverse();
+      out = new Array(known.length);
+      for (i = 0; i < known.length; i++) out[i] = known[i][1];
+      return out.concat(unknown);
     }
+    out = tracks.slice();
+    if (dir === 'desc') out.reverse();
     return out;
   }
 
@@ -427,9 +464,14 @@
   function defaultSettings() {
     return {
       volume: 0.8, muted: false, shuffle: false, repeat: 'off',
-      sortKey: 'index', sortDir: 'asc', lastUrl: null, lastPosition: 0
+      sortKey: 'index', sortDir: 'asc', lastUrl: null, lastPosition: 0,
+      speed: 1, crossfade: 0,
+      columns: columnTable().defaultLayout() // the list's columns in order, with their widths
     };
   }
+
+  var SPEED_MIN = 0.5, SPEED_MAX = 2, CROSSFADE_MAX = 10;
+  function within(x, lo, hi) { return typeof x === 'number' && isFinite(x) && x >= lo && x <= hi; }
 
   // Each setting is taken on its own merits: one bad value falls back to its
   // default without costing the others.
@@ -446,13 +488,17 @@
     if (raw.sortDir === 'asc' || raw.sortDir === 'desc') s.sortDir = raw.sortDir;
     if (typeof raw.lastUrl === 'string' && raw.lastUrl) s.lastUrl = raw.lastUrl;
     if (typeof raw.lastPosition === 'number' && isFinite(raw.lastPosition) && raw.lastPosition >= 0) s.lastPosition = raw.lastPosition;
+    if (within(raw.speed, SPEED_MIN, SPEED_MAX)) s.speed = raw.speed;
+    if (within(raw.crossfade, 0, CROSSFADE_MAX)) s.crossfade = raw.crossfade;
+    s.columns = columnTable().parseLayout(raw.columns);
     return s;
   }
 
   function serializeSettings(s) {
     return JSON.stringify({
       volume: s.volume, muted: s.muted, shuffle: s.shuffle, repeat: s.repeat,
-      sortKey: s.sortKey, sortDir: s.sortDir, lastUrl: s.lastUrl, lastPosition: s.lastPosition
+      sortKey: s.sortKey, sortDir: s.sortDir, lastUrl: s.lastUrl, lastPosition: s.lastPosition,
+      speed: s.speed, crossfade: s.crossfade, columns: s.columns
     });
   }
 

@@ -14,7 +14,7 @@
 
   document.addEventListener('keydown', function (e) {
     if (e.key !== 'Control' && e.key !== 'Shift' && e.key !== 'Alt' && e.key !== 'Meta') document.body.classList.remove('pointer');
-    if (el.confirm.open) return;
+    if (el.confirm.open || P.$('track-info').open) return; // a dialog has the keys to itself
     var t = e.target, key = e.key, ctrl = e.ctrlKey || e.metaKey;
     if (ctrl && !e.altKey && (key === 'f' || key === 'F')) {
       e.preventDefault();

@@ -2,7 +2,7 @@
    Media Session API where the engine has it. */
 (function () {
   'use strict';
-  var P = window.SonabelPlayer, core = P.core, state = P.state, audio = P.audio;
+  var P = window.SonabelPlayer, core = P.core, state = P.state;
   var SEEK_STEP = P.SEEK_STEP;
 
   P.updateMediaMetadata = function () {
@@ -28,8 +28,7 @@
       seekforward: function (d) { P.seekBy((d && d.seekOffset) || SEEK_STEP); },
       seekto: function (d) {
         if (!d || typeof d.seekTime !== 'number' || !state.current) return;
-        if (d.fastSeek && 'fastSeek' in audio) audio.fastSeek(d.seekTime);
-        else audio.currentTime = d.seekTime;
+        P.seekTo(d.seekTime);
         P.updatePosition();
       }
     };

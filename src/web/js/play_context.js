@@ -82,6 +82,28 @@
     return null;
   };
 
+  // What next() would give at the end of the current track, without moving:
+  // the track to have ready. A new shuffle pass is not guessed at.
+  PlayContext.prototype.peekNext = function (opts) {
+    opts = opts || {};
+    var playable = opts.playable || function () { return true; };
+    for (var q = 0; q < this.queue.length; q++) if (playable(this.queue[q])) return this.queue[q];
+    var n = this.list.length, t;
+    if (this.shuffle) {
+      for (var s = this.shuffle.pos + 1; s < this.shuffle.order.length; s++) {
+        t = this.shuffle.order[s];
+        if (playable(t)) return t;
+      }
+      return null;
+    }
+    for (var k = 1; k <= n; k++) {
+      var i = core.stepIndex(n, this.pos, k, opts.repeat === 'all');
+      if (i < 0) return null;
+      if (playable(this.list[i])) return this.list[i];
+    }
+    return null;
+  };
+
   // Back in the context; from a queued track, back to the context track
   // it interrupted.
   PlayContext.prototype.previous = function (opts) {

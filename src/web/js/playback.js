@@ -1,9 +1,10 @@
 /* Sonabel player: what plays. Loading a track, moving through the list in
-   order or shuffled, repeat, and what the audio element reports back. */
+   order or shuffled, repeat, and what the audio element reports back. The
+   playing element is P.audio, which changes when a track loaded ahead
+   takes over (see decks.js). */
 (function () {
   'use strict';
   var P = window.SonabelPlayer, core = P.core, el = P.el, state = P.state, settings = P.settings;
-  var audio = P.audio;
 
   // Tracks already known to be unplayable are passed over; each is still
   // reported once, whoever found it out first.
@@ -19,10 +20,13 @@
     P.announce('Can\u2019t play \u201c' + t.title + '\u201d \u2014 skipped');
   }
 
-  // Loads a track and, unless told otherwise, plays it.
+  // Loads a track and, unless told otherwise, plays it. A track already
+  // loaded ahead starts at once; `fade` keeps the one before it sounding.
   function playTrack(t, opts) {
     opts = opts || {};
     if (!t) return;
+    if (!opts.fade && P.endFade) P.endFade();
+    var ahead = !opts.position && P.takeAhead(t, opts.fade);
     state.current = t;
     state.direction = opts.direction || 1;
     state.restoring = opts.position ? opts.position : null;
@@ -34,17 +38,23 @@
     el.elapsed.textContent = core.formatTime(opts.position || 0);
     el.total.textContent = core.formatTime(t.duration);
     el.seek.max = String(t.duration || 0);
-    audio.src = t.url;
+    if (ahead) {
+      // Its metadata came while it waited.
+      if (P.audio.readyState >= 1) metadataIn();
+    } else {
+      P.audio.src = t.url;
+    }
     P.showNowPlaying();
-    if (opts.paused) audio.load();
-    else startPlaying();
+    if (opts.paused) { if (!ahead) P.audio.load(); } else startPlaying();
+    P.updatePlayButton();
     P.render();
+    return ahead;
   }
   P.playTrack = playTrack;
 
   function startPlaying() {
     state.wantPlay = true;
-    var p = audio.play();
+    var p = P.audio.play();
     // A file that cannot play is handled by the error event; a refused
     // autoplay just leaves us paused.
     if (p && p.catch) p.catch(function () {});
@@ -53,8 +63,9 @@
 
   P.unload = function () {
     state.current = null;
-    audio.removeAttribute('src');
-    audio.load();
+    if (P.endFade) P.endFade();
+    P.loadAhead(null);
+    P.emptyDeck(P.audio);
     settings.lastUrl = null;
     settings.lastPosition = 0;
     P.saveNow();
@@ -85,8 +96,8 @@
       if (t) playTrack(t, { force: true });
       return;
     }
-    if (audio.paused) {
-      if (state.current.bad && !audio.currentSrc) { playTrack(state.current, { force: true }); return; }
+    if (P.audio.paused) {
+      if (state.current.bad && !P.audio.currentSrc) { playTrack(state.current, { force: true }); return; }
       startPlaying();
     } else pause();
   };
@@ -94,55 +105,63 @@
   // Pausing on purpose; wantPlay tells a failing load whether to move on.
   function pause() {
     state.wantPlay = false;
-    audio.pause();
+    if (P.endFade) P.endFade();
+    P.audio.pause();
   }
   P.pause = pause;
 
   // Moves to the next or previous track of the queue and the context.
   // `auto` is the end of a track or a skip: then repeat-off stops at the end
   // of the context. `paused` loads it without playing.
-  function step(dir, auto, paused) {
+  // `fade` is a crossfade into the next track (see crossfade.js).
+  function step(dir, auto, paused, fade) {
     var t = P.model.advance(dir, { auto: auto, repeat: settings.repeat, playable: playable });
-    if (t) { playTrack(t, { direction: dir, paused: paused }); return true; }
+    if (t) { playTrack(t, { direction: dir, paused: paused, fade: fade }); return true; }
     if (auto) {
       pause();
-      if (state.current && !state.current.bad) audio.currentTime = 0;
+      if (state.current && !state.current.bad) P.audio.currentTime = 0;
     }
     return false;
   }
   P.step = step;
 
   P.previous = function () {
-    if (state.current && audio.currentTime > 3) { audio.currentTime = 0; return; }
-    if (!step(-1, false) && state.current) audio.currentTime = 0;
+    if (state.current && P.audio.currentTime > 3) { P.seekTo(0); return; }
+    if (!step(-1, false) && state.current) P.seekTo(0);
+  };
+
+  P.seekTo = function (sec) {
+    if (P.endFade) P.endFade();
+    P.audio.currentTime = sec;
   };
 
   P.seekBy = function (sec) {
+    var audio = P.audio;
     if (!state.current || !isFinite(audio.duration)) return;
-    audio.currentTime = Math.max(0, Math.min(audio.duration, audio.currentTime + sec));
+    P.seekTo(Math.max(0, Math.min(audio.duration, audio.currentTime + sec)));
   };
 
-  audio.addEventListener('ended', function () {
+  P.onAudio('ended', function () {
     if (P.playing.stopAfter) {
       // Stop after this track: the next one waits, loaded, for Play.
       P.model.setStopAfter(false);
       if (!step(1, true, true)) pause();
       return;
     }
-    if (settings.repeat === 'one') { audio.currentTime = 0; startPlaying(); return; }
+    if (settings.repeat === 'one') { P.audio.currentTime = 0; startPlaying(); return; }
     step(1, true);
   });
 
   // The playing track was removed: play goes on with the one after it.
   P.model.on('playing', function (d) {
     if (!d || !d.removedCurrent) return;
-    var wasPlaying = !audio.paused;
+    var wasPlaying = !P.audio.paused;
     if (!step(1, true, !wasPlaying)) P.unload();
   });
 
-  audio.addEventListener('error', function () {
+  P.onAudio('error', function () {
     var t = state.current;
-    if (!t || !audio.getAttribute('src')) return;
+    if (!t || !P.audio.getAttribute('src')) return;
     P.model.setBad(t, true);
     reportBad(t);
     P.render();
@@ -156,17 +175,17 @@
 
   // The duration can arrive after the metadata (see probe() in durations.js).
   function takeDuration() {
-    var t = state.current;
+    var t = state.current, audio = P.audio;
     if (!t || !isFinite(audio.duration) || t.duration === audio.duration) return;
     if (P.model.setDuration(t, audio.duration)) P.updateStatus();
     el.seek.max = String(audio.duration);
     el.total.textContent = core.formatTime(audio.duration);
     P.render();
   }
-  audio.addEventListener('durationchange', takeDuration);
+  P.onAudio('durationchange', takeDuration);
 
-  audio.addEventListener('loadedmetadata', function () {
-    var t = state.current;
+  function metadataIn() {
+    var t = state.current, audio = P.audio;
     if (!t) return;
     takeDuration();
     if (t.bad) P.model.setBad(t, false);
@@ -178,16 +197,17 @@
     }
     P.updatePosition();
     P.render();
-  });
+  }
+  P.onAudio('loadedmetadata', metadataIn);
 
-  audio.addEventListener('playing', function () { state.failures = 0; P.updatePlayButton(); });
-  audio.addEventListener('play', function () { P.updatePlayButton(); });
-  audio.addEventListener('pause', function () { P.updatePlayButton(); P.saveNow(); });
-  audio.addEventListener('timeupdate', function () {
+  P.onAudio('playing', function () { state.failures = 0; P.updatePlayButton(); });
+  P.onAudio('play', function () { P.updatePlayButton(); });
+  P.onAudio('pause', function () { P.updatePlayButton(); P.saveNow(); });
+  P.onAudio('timeupdate', function () {
     if (state.current && state.current.duration === null) takeDuration();
     P.updatePosition();
     var now = Date.now();
     if (now - state.lastSave > 3000) P.saveNow();
   });
-  audio.addEventListener('seeked', function () { P.updatePosition(); });
+  P.onAudio('seeked', function () { P.updatePosition(); });
 })();

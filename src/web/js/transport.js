@@ -3,7 +3,6 @@
 (function () {
   'use strict';
   var P = window.SonabelPlayer, core = P.core, el = P.el, state = P.state, settings = P.settings;
-  var audio = P.audio;
 
   P.showNowPlaying = function () {
     var t = state.current, lay = t ? P.layoutOf(t) : null; // as the list shows it
@@ -34,7 +33,7 @@
 
   P.updatePlayButton = function () {
     showPlayable();
-    var playing = !audio.paused && !!state.current;
+    var playing = !P.audio.paused && !!state.current;
     el.play.classList.toggle('is-playing', playing);
     el.play.setAttribute('aria-label', playing ? 'Pause' : 'Play');
     el.play.title = playing ? 'Pause (Space)' : 'Play (Space)';
@@ -43,6 +42,7 @@
   };
 
   P.updatePosition = function () {
+    var audio = P.audio;
     if (!state.current) return;
     var pos = state.restoring !== null && state.restoring !== undefined ? state.restoring : audio.currentTime;
     if (!state.seeking) {
@@ -68,7 +68,7 @@
   });
   el.seek.addEventListener('change', function () {
     state.seeking = false;
-    if (state.current && isFinite(audio.duration)) audio.currentTime = Number(el.seek.value);
+    if (state.current && isFinite(P.audio.duration)) P.seekTo(Number(el.seek.value));
   });
 
   el.play.addEventListener('click', function () { P.togglePlay(); });
@@ -98,8 +98,7 @@
   });
 
   function showVolume() {
-    audio.volume = settings.volume;
-    audio.muted = settings.muted;
+    P.applyOutput();
     el.volume.value = String(settings.volume);
     setFill(el.volume, settings.muted ? 0 : settings.volume, 1);
     el.volume.setAttribute('aria-valuetext', Math.round(settings.volume * 100) + '%');

@@ -10,7 +10,7 @@
   function ordered() {
     var lib = P.lib, src = P.shownSource();
     if (state.sorted && state.sortedVersion === lib.version && state.sortedStamp === src.stamp) return state.sorted;
-    state.sorted = core.sortTracks(src.tracks, settings.sortKey, settings.sortDir);
+    state.sorted = core.sortTracks(src.tracks, settings.sortKey, settings.sortDir, P.layoutOf);
     state.sortedVersion = lib.version;
     state.sortedStamp = src.stamp;
     return state.sorted;
@@ -40,31 +40,41 @@
   // The row elements; the duration probes look here for what is on screen.
   var pool = P.pool = [];
 
+  // A row with a cell for each column shown (column_view.js).
   function makeRow() {
     var row = document.createElement('div');
     row.className = 'row';
     row.setAttribute('role', 'row');
     row.draggable = true; // onto a playlist, or to reorder one
-    var cls = ['c-num', 'c-title', 'c-artist', 'c-format', 'c-dur'];
+    var cols = row.cols = P.columns.shown;
     row.cells = [];
-    for (var i = 0; i < cls.length; i++) {
+    for (var i = 0; i < cols.length; i++) {
       var c = document.createElement('div');
-      c.className = 'cell ' + cls[i];
+      c.className = 'cell ' + cols[i].cls + (cols[i].end ? ' end' : '');
       c.setAttribute('role', 'gridcell');
       var span = document.createElement('span');
       span.className = 'txt';
       c.appendChild(span);
       row.cells.push(span);
       row.appendChild(c);
+      if (cols[i].key === 'title') {
+        var badge = document.createElement('span');
+        badge.className = 'badge';
+        badge.textContent = 'can\u2019t play';
+        c.appendChild(badge);
+      }
     }
-    var badge = document.createElement('span');
-    badge.className = 'badge';
-    badge.textContent = 'can\u2019t play';
-    row.children[1].appendChild(badge);
     row.track = null;
     el.viewport.appendChild(row);
     return row;
   }
+
+  // New rows for another set of columns.
+  P.resetRows = function () {
+    pool.forEach(function (row) { row.remove(); });
+    pool.length = 0;
+    render();
+  };
 
   var renderQueued = false;
   function queueRender() {
@@ -93,18 +103,18 @@
       row.hidden = false;
       row.style.transform = 'translateY(' + (n * ROW_H) + 'px)';
       row.setAttribute('aria-rowindex', String(n + 2));
-      if (row.track !== t || row.durShown !== t.duration) {
-        row.cells[0].textContent = String(t.index + 1);
+      if (row.track !== t || row.durShown !== t.duration || row.playsShown !== t.plays) {
         // What the folder layout says, marked where it replaces the record.
-        var lay = P.layoutOf(t);
-        row.cells[1].textContent = lay.title;
-        row.cells[1].title = lay.title; // long titles are cut short with an ellipsis
-        row.cells[2].textContent = lay.artist;
-        row.cells[2].classList.toggle('inferred', lay.artistInferred);
-        row.cells[3].textContent = t.format;
-        row.cells[4].textContent = t.duration === null ? '' : core.formatTime(t.duration);
+        var lay = P.layoutOf(t), cols = row.cols;
+        for (var c = 0; c < cols.length; c++) {
+          var col = cols[c], cell = row.cells[c];
+          cell.textContent = col.text(t, lay);
+          if (col.tip) cell.title = col.tip(t, lay); // long texts are cut short with an ellipsis
+          if (col.inferred) cell.classList.toggle('inferred', col.inferred(lay));
+        }
         row.track = t;
         row.durShown = t.duration;
+        row.playsShown = t.plays;
       }
       var sel = state.selection.has(t);
       row.classList.toggle('selected', sel);
