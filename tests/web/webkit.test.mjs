@@ -77,7 +77,11 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
   test('takes a batch in the shell\'s script form, measures and plays the files', async () => {
     await run(batchScript(Object.values(files).map(recordFor)));
     assert.equal(await run("return document.querySelectorAll('.viewport .row:not([hidden])').length"), 4);
-    await until("return [...document.querySelectorAll('.viewport .row .c-dur .txt')].every((e) => e.textContent === '0:03')", 30000);
+    await until("return [...document.querySelectorAll('.viewport .row .c-dur .txt')].every((e) => e.textContent === '0:03')", 30000)
+      .catch(async (e) => {
+        const seen = await run('return SonabelPlayer.lib.tracks.map((t) => [t.title, t.duration, t.bad])');
+        throw new Error(`${e.message}; tracks: ${JSON.stringify(seen)}`);
+      });
     const play = await wd('POST', `/session/${session}/element`, { using: 'css selector', value: '#play' });
     await wd('POST', `/session/${session}/element/${Object.values(play)[0]}/click`, {});
     await until("const a = document.getElementById('audio'); return !a.paused && a.currentTime > 0.2");

@@ -7,11 +7,15 @@
   'use strict';
   var P = window.SonabelPlayer, state = P.state, settings = P.settings;
   var PROBES = 3;          // files read at once
-  var PROBE_TIMEOUT = 8000;
+  var PROBE_TIMEOUT = 8000; // doubled at each of the later tries
+  var PROBE_TRIES = 3;
   var HOLD_AFTER_START = 500; // ms of quiet once a track has started
   var HOLD_AT_MOST = 5000;     // a start that never settles holds no longer
 
-  var probes = [], pumpQueued = 0, inFlight = new Set(), gaveUp = new Set();
+  var pumpQueued = 0, inFlight = new Set(), gaveUp = new Set();
+  // A file that was slow to answer (a busy disk, an engine still starting
+  // its decoders) is tried again after the others, with more patience.
+  var tries = new Map(), retries = [];
   // Where the background pass looks next; earlier tracks are known, or are
   // being read, or could not be read this run.
   var passFrom = 0, passVersion = -1;
@@ -51,13 +55,18 @@
     return passFrom < tracks.length ? tracks[passFrom++] : null;
   }
 
+  function nextRetry() {
+    while (retries.length && !wanted(retries[0])) retries.shift();
+    return retries.shift() || null;
+  }
+
   function pump() {
     if (!state.ready) return;
     var wait = heldUntil - Date.now();
     if (wait > 0) { P.queueProbes(wait); return; }
     var todo = visibleUnknown();
     while (inFlight.size < PROBES) {
-      var t = todo.length ? todo.shift() : nextInLibrary();
+      var t = todo.length ? todo.shift() : nextInLibrary() || nextRetry();
       if (!t) break;
       probe(t);
     }
@@ -67,7 +76,11 @@
     inFlight.delete(t);
     if (outcome === 'bad') P.model.setBad(t, true);
     else if (outcome === 'ok' && P.model.setDuration(t, seconds)) P.updateStatus();
-    else if (outcome === 'timeout') gaveUp.add(t);
+    else if (outcome === 'timeout') {
+      var n = (tries.get(t) || 1) + 1;
+      tries.set(t, n);
+      if (n > PROBE_TRIES) gaveUp.add(t); else retries.push(t);
+    }
     if (settings.sortKey === 'duration') state.sortedVersion = -1; // order depends on it; re-sort on next change
     // The next file in a task of its own, so a page busy with reading
     // durations still paints between them.
@@ -76,7 +89,9 @@
 
   function probe(t) {
     inFlight.add(t);
-    var a = probes.pop() || new Audio();
+    // A fresh element each time: one that is reused can still deliver an
+    // event of its previous file to the handlers of the next.
+    var a = new Audio();
     a.preload = 'metadata';
     a.muted = true;
     var timer = 0, poll = 0;
@@ -86,8 +101,7 @@
       var seconds = a.duration;
       a.onloadedmetadata = a.ondurationchange = a.onerror = null;
       a.removeAttribute('src');
-      a.load();
-      probes.push(a);
+      a.load(); // lets the engine free its decoder now, not at collection
       finished(t, outcome, seconds);
     }
     function check() {
@@ -102,7 +116,7 @@
     };
     a.ondurationchange = check;
     a.onerror = function () { done('bad'); };
-    timer = setTimeout(function () { done('timeout'); }, PROBE_TIMEOUT);
+    timer = setTimeout(function () { done('timeout'); }, PROBE_TIMEOUT * Math.pow(2, (tries.get(t) || 1) - 1));
     a.src = t.url;
   }
 
