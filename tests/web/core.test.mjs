@@ -5,6 +5,7 @@ import { createRequire } from 'node:module';
 
 const require = createRequire(import.meta.url);
 const core = require('../../src/web/js/core.js');
+const { ChunkLayout } = require('../../src/web/js/chunk_layout.js');
 
 const rec = (title, artist = 'Local Music', url = `file:///m/${title}.mp3`, format = 'MP3') => ({ title, artist, url, format });
 
@@ -199,7 +200,7 @@ describe('stored library format', () => {
     lib.setDuration(lib.tracks[1], 61.5);
     lib.tracks[2].bad = true;
     lib.countPlay(lib.tracks[3], 1700000000000);
-    const chunks = Array.from({ length: core.chunkCount(n) }, (_, c) => core.packChunk(lib.tracks, c));
+    const chunks = [core.packRange(lib.tracks, 0, core.CHUNK_SIZE), core.packRange(lib.tracks, core.CHUNK_SIZE, Infinity)];
     assert.equal(chunks.length, 2);
     const back = core.unpackLibrary(structuredClone(meta(n)), structuredClone(chunks));
     assert.equal(back.size(), n);
@@ -232,6 +233,56 @@ describe('stored library format', () => {
     // Entries of before the statistics, and damaged statistics, read as none.
     chunks[2][0].push('x', -3, Infinity);
     assert.deepEqual(core.unpackLibrary(meta(5), chunks).tracks.map((t) => [t.added, t.plays, t.lastPlayed]), [[0, 0, 0], [0, 0, 0]]);
+  });
+
+  test('chunks written as the layout says always join up to the library; a removal writes only its chunks', () => {
+    const lib = new core.Library(), layout = new ChunkLayout(5), store = new Map();
+    const rnd = seeded(7);
+    let next = 0, writes = 0;
+    const write = (due) => {
+      let at = 0;
+      const starts = layout.sizes.map((n) => (at += n) - n);
+      for (const c of due) {
+        if (c < layout.sizes.length) store.set(c, lib.tracks.slice(starts[c], starts[c] + layout.sizes[c]).map((t) => t.url));
+        else store.delete(c);
+      }
+      layout.written();
+      writes = due.length;
+      const joined = [...store.keys()].sort((a, b) => a - b).flatMap((k) => store.get(k));
+      assert.deepEqual(joined, lib.tracks.map((t) => t.url));
+    };
+    const add = (n) => {
+      const before = lib.size();
+      lib.addRecords(Array.from({ length: n }, () => rec(`t${next++}`)));
+      write(layout.relayout(before, lib.size()));
+    };
+    add(23);
+    for (let round = 0; round < 200; round++) {
+      const op = rnd();
+      if (op < 0.3) add(1 + Math.floor(rnd() * 12));
+      else if (op < 0.9 && lib.size()) {
+        const gone = new Set(lib.tracks.filter(() => rnd() < 0.15));
+        const removed = [];
+        lib.remove(gone, removed);
+        if (removed.length) write(layout.remove(removed.map((t) => t.index), lib.size()));
+        if (rnd() < 0.2 && removed.length) write(layout.relayout(lib.restore(removed), lib.size()));
+      } else {
+        const removed = [];
+        lib.remove(new Set(lib.tracks), removed);
+        write(layout.remove(removed.map((t) => t.index), 0));
+        assert.equal(store.size, 0);
+      }
+    }
+    add(40);
+    const removed = [];
+    lib.remove(new Set([lib.tracks[0]]), removed);
+    write(layout.remove([0], lib.size()));
+    assert.equal(writes, 1);
+    // Read back: a layout that matches is kept, one that does not is redone.
+    const fresh = new ChunkLayout(5);
+    assert.deepEqual(fresh.read(layout.sizes, lib.size()), []);
+    assert.deepEqual(fresh.sizes, layout.sizes);
+    assert.equal(new ChunkLayout(5).read([5, 5, 3], 12).length, 3);
   });
 
   test('tracks beyond the recorded count (an interrupted write) are not kept', () => {

@@ -34,7 +34,6 @@
     // A batch that came in while loading is added after the stored tracks.
     var early = P.lib.tracks;
     var lib = P.lib = stored;
-    P.store.dirty.clear();
     state.sorted = null;
     if (early.length) P.model.addRecords(early, 0, early.length, { added: 0, duplicates: 0, skipped: 0 });
     P.refreshView();

@@ -420,8 +420,9 @@
     return [t.title, t.artist, t.url, t.format, t.duration, t.bad ? 1 : 0, t.added, t.plays, t.lastPlayed];
   }
 
-  function packChunk(tracks, chunkIndex) {
-    var from = chunkIndex * CHUNK_SIZE, to = Math.min(tracks.length, from + CHUNK_SIZE);
+  // A stored chunk: the tracks from position `from` up to `to`.
+  function packRange(tracks, from, to) {
+    to = Math.min(tracks.length, to);
     var out = new Array(Math.max(0, to - from));
     for (var i = from; i < to; i++) out[i - from] = packTrack(tracks[i]);
     return out;
@@ -558,7 +559,7 @@
     SORT_KEYS: SORT_KEYS, sortTracks: sortTracks, naturalKey: naturalKey, naturalOrder: naturalOrder,
     parseQuery: parseQuery, filterTracks: filterTracks, narrows: narrows, matches: matches,
     Shuffle: Shuffle, shuffleInPlace: shuffleInPlace, stepIndex: stepIndex,
-    STORE_VERSION: STORE_VERSION, CHUNK_SIZE: CHUNK_SIZE, packTrack: packTrack, packChunk: packChunk,
+    STORE_VERSION: STORE_VERSION, CHUNK_SIZE: CHUNK_SIZE, packTrack: packTrack, packRange: packRange,
     chunkCount: chunkCount, validMeta: validMeta, unpackLibrary: unpackLibrary,
     defaultSettings: defaultSettings, parseSettings: parseSettings, serializeSettings: serializeSettings,
     fileUrlToPath: fileUrlToPath, folderName: folderName, formatTime: formatTime, formatTotal: formatTotal, plural: plural, batchMessage: batchMessage

@@ -59,7 +59,7 @@
     if (from < 0) return 0;
     P.playing.remove(gone);
     lastRemoval = { tracks: removed };
-    P.store.touch(P.lib, from);
+    P.store.touchRemoved(P.lib, removed);
     model.emit('library', { removed: removed });
     model.emit('playing', { removedCurrent: wasCurrent });
     return removed.length;

@@ -40,13 +40,13 @@
     this.loaded = false;
     this.db = null;
     this.dirty = new Set();   // chunk numbers to write
+    this.layout = new core.ChunkLayout(core.CHUNK_SIZE);
     this.contextDirty = false;
     this.playlistsDirty = false;
     this.playlistsSource = function () { return null; };
     this.timer = 0;
     this.due = Infinity;      // when the pending timer fires
     this.writing = null;
-    this.lastChunks = 0;      // chunks that exist in the store
     this.context = null;      // the stored play context, as load() found it
   }
 
@@ -65,27 +65,42 @@
         var allReq = st.getAll(IDBKeyRange.bound(0, Infinity));
         tx.oncomplete = function () {
           var chunks = allReq.result || [];
-          self.lastChunks = chunks.length;
           self.context = contextReq.result === undefined ? null : contextReq.result;
           self.playlists = playlistsReq.result === undefined ? null : playlistsReq.result;
           mark('sonabel-read');
-          resolve(core.unpackLibrary(metaReq.result, chunks));
+          var lib = core.unpackLibrary(metaReq.result, chunks);
+          // Damaged chunks are laid out anew with the next write.
+          self.layout.read(chunks.map(function (c) { return Array.isArray(c) ? c.length : 0; }), lib.size())
+            .forEach(function (c) { self.dirty.add(c); });
+          resolve(lib);
           mark('sonabel-unpacked');
         };
         tx.onerror = tx.onabort = function () { resolve(new core.Library()); };
       });
     }).catch(function () { return new core.Library(); }).then(function (lib) {
       self.loaded = true;
-      if (self.dirty.size || self.contextDirty || self.playlistsDirty) self.schedule(0);
+      if (self.contextDirty || self.playlistsDirty) self.schedule(0);
       return lib;
     });
   };
 
-  // Marks chunks for writing; `from` (a position) means every chunk from it
-  // on. Membership changes are written in the next task.
-  LibraryStore.prototype.touch = function (lib, from, to) {
-    if (from < 0) return;
-    this.markChunks(lib, from, to);
+  // Everything from position `from` on changed (a batch, an undo). Changes
+  // made before the stored library is read are not this library's: the
+  // page adds an early batch again once it is.
+  LibraryStore.prototype.touch = function (lib, from) {
+    if (from < 0 || !this.loaded) return;
+    this.changed(this.layout.relayout(from, lib.size()));
+  };
+
+  // Tracks left the library; they still hold their old positions.
+  LibraryStore.prototype.touchRemoved = function (lib, removed) {
+    if (!removed.length || !this.loaded) return;
+    this.changed(this.layout.remove(removed.map(function (t) { return t.index; }), lib.size()));
+  };
+
+  // Membership changes are written in the next task.
+  LibraryStore.prototype.changed = function (chunks) {
+    for (var i = 0; i < chunks.length; i++) this.dirty.add(chunks[i]);
     this.changedAt = Date.now(); // for the benchmark's save latency
     this.contextDirty = true; // positions in the context may have moved
     this.schedule(0);
@@ -93,7 +108,8 @@
 
   // One track's duration or playability changed: gathered with others.
   LibraryStore.prototype.touchTrack = function (lib, t) {
-    this.markChunks(lib, t.index, t.index);
+    if (!this.loaded) return;
+    this.dirty.add(this.layout.chunkAt(t.index));
     this.schedule(GATHER_MS);
   };
 
@@ -105,13 +121,6 @@
   LibraryStore.prototype.touchPlaylists = function () {
     this.playlistsDirty = true;
     this.schedule(0);
-  };
-
-  LibraryStore.prototype.markChunks = function (lib, from, to) {
-    var last = Math.max(core.chunkCount(lib.size()), this.lastChunks);
-    var a = Math.floor(from / core.CHUNK_SIZE);
-    var b = to === undefined ? last - 1 : Math.floor(to / core.CHUNK_SIZE);
-    for (var c = a; c <= b; c++) this.dirty.add(c);
   };
 
   // A later change never postpones a write already due: a steady stream of
@@ -128,6 +137,12 @@
     return this.dirty.size > 0 || this.contextDirty || this.playlistsDirty || !!this.writing;
   };
 
+  function sumOf(list) {
+    var n = 0;
+    for (var i = 0; i < list.length; i++) n += list[i];
+    return n;
+  }
+
   // Writes the dirty chunks, the meta record and the play context in one
   // transaction, every request issued from this one task: a reload never
   // sees half an update, and a page going away cannot cut one short.
@@ -137,17 +152,22 @@
     this.timer = 0;
     this.due = Infinity;
     if (!this.loaded || !this.db || !(this.dirty.size || this.contextDirty || this.playlistsDirty)) return this.writing || Promise.resolve();
-    if (this.writing) {
-      return this.writing.then(function () { return self.flush(); });
-    }
+    // No waiting for a write still in flight: IndexedDB runs transactions
+    // on one store in the order they were made, so this one lands after it.
     var lib = this.source();
+    if (sumOf(this.layout.sizes) !== lib.size()) {
+      // Out of step with the library (never expected): write it all anew
+      // rather than let a reader cut the library short.
+      this.layout.sizes = [];
+      this.layout.relayout(0, lib.size()).forEach(function (c) { self.dirty.add(c); });
+    }
     var chunks = Array.from(this.dirty);
     var withContext = this.contextDirty, withPlaylists = this.playlistsDirty;
     this.dirty.clear();
     this.contextDirty = false;
     this.playlistsDirty = false;
-    var count = core.chunkCount(lib.size());
-    this.writing = new Promise(function (resolve) {
+    var sizes = this.layout.sizes.slice(), count = sizes.length;
+    var write = this.writing = new Promise(function (resolve) {
       function failed(e) {
         if (e && e.preventDefault) e.preventDefault();
         // Nothing of it was written: keep it for the next attempt.
@@ -159,15 +179,17 @@
       var tx;
       try {
         tx = self.db.transaction(STORE, 'readwrite');
-        tx.oncomplete = function () { self.lastChunks = count; self.savedAt = Date.now(); resolve(true); };
+        tx.oncomplete = function () { self.layout.stored = count; self.savedAt = Date.now(); resolve(true); };
         tx.onerror = tx.onabort = failed;
         var st = tx.objectStore(STORE);
         // A snapshot: removing or clearing makes a new array, and tracks
         // added meanwhile are beyond `size` and go with the next write.
         var tracks = lib.tracks, size = tracks.length;
+        var starts = [0];
+        for (var k = 0; k < count; k++) starts.push(starts[k] + sizes[k]);
         for (var i = 0; i < chunks.length; i++) {
           var c = chunks[i];
-          if (c < count) st.put(core.packChunk(tracks, c), c); else st.delete(c);
+          if (c < count) st.put(core.packRange(tracks, starts[c], starts[c + 1]), c); else st.delete(c);
         }
         st.put({ version: core.STORE_VERSION, count: size, chunkSize: core.CHUNK_SIZE }, 'meta');
         if (withContext) st.put(self.contextSource(), 'context');
@@ -178,11 +200,11 @@
         if (tx) { try { tx.abort(); } catch (e2) { failed(); } } else failed();
       }
     }).then(function (ok) {
-      self.writing = null;
+      if (self.writing === write) self.writing = null;
       if (!ok && self.onfail) self.onfail();
       return ok;
     });
-    return this.writing;
+    return write;
   };
 
   // Resolves once what is pending is written, or after `limit` ms at most.
