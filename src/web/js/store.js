@@ -27,8 +27,8 @@
     });
   }
 
-  // Structural changes (a batch, a removal, a clear) go out in the next
-  // task; duration and playability updates are gathered for at most this long.
+  // Structural changes (a batch, a removal, a clear) go out at once;
+  // duration and playability updates are gathered for at most this long.
   var GATHER_MS = 1000;
 
   // `source` returns the library to write and `contextSource` the play
@@ -98,12 +98,13 @@
     this.changed(this.layout.remove(removed.map(function (t) { return t.index; }), lib.size()));
   };
 
-  // Membership changes are written in the next task.
+  // Membership changes are written at once, before the views catch up
+  // with them: a large batch keeps the page busy for a while after.
   LibraryStore.prototype.changed = function (chunks) {
     for (var i = 0; i < chunks.length; i++) this.dirty.add(chunks[i]);
     this.changedAt = Date.now(); // for the benchmark's save latency
     this.contextDirty = true; // positions in the context may have moved
-    this.schedule(0);
+    this.flush();
   };
 
   // One track's duration or playability changed: gathered with others.
