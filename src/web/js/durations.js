@@ -12,7 +12,7 @@
   var HOLD_AFTER_START = 500; // ms of quiet once a track has started
   var HOLD_AT_MOST = 5000;     // a start that never settles holds no longer
 
-  var pumpQueued = 0, inFlight = new Set(), gaveUp = new Set();
+  var probes = [], pumpQueued = 0, inFlight = new Set(), gaveUp = new Set();
   // A file that was slow to answer (a busy disk, an engine still starting
   // its decoders) is tried again after the others, with more patience.
   var tries = new Map(), retries = [];
@@ -89,9 +89,8 @@
 
   function probe(t) {
     inFlight.add(t);
-    // A fresh element each time: one that is reused can still deliver an
-    // event of its previous file to the handlers of the next.
-    var a = new Audio();
+    // Elements are reused: making and dropping one per file costs frames.
+    var a = probes.pop() || new Audio();
     a.preload = 'metadata';
     a.muted = true;
     var timer = 0, poll = 0;
@@ -101,7 +100,8 @@
       var seconds = a.duration;
       a.onloadedmetadata = a.ondurationchange = a.onerror = null;
       a.removeAttribute('src');
-      a.load(); // lets the engine free its decoder now, not at collection
+      a.load();
+      probes.push(a);
       finished(t, outcome, seconds);
     }
     function check() {
@@ -115,7 +115,9 @@
       if (inFlight.has(t) && a.onloadedmetadata && !poll) poll = setInterval(check, 250);
     };
     a.ondurationchange = check;
-    a.onerror = function () { done('bad'); };
+    // An error of the file this element read before can still be queued;
+    // starting this file's load has cleared that one.
+    a.onerror = function () { if (a.error) done('bad'); };
     timer = setTimeout(function () { done('timeout'); }, PROBE_TIMEOUT * Math.pow(2, (tries.get(t) || 1) - 1));
     a.src = t.url;
   }
