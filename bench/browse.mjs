@@ -116,12 +116,15 @@ async function durationsPass(b) {
       const lib = window.SonabelPlayer.lib, frames = [];
       const done = () => lib.knownCount + lib.tracks.filter((t) => t.bad).length;
       const start = performance.now(), from = done();
+      // Main-thread tasks over 50 ms: a long frame without one was not the page's doing.
+      const tasks = [];
+      new PerformanceObserver((l) => tasks.push(...l.getEntries().map((e) => e.duration))).observe({ type: 'longtask' });
       let last = start;
       const tick = (now) => {
         frames.push(now - last);
         last = now;
         if (now - start < seconds * 1000) requestAnimationFrame(tick);
-        else resolve({ frames, known: lib.knownCount, read: done() - from, elapsed: now - start });
+        else resolve({ frames, tasks, known: lib.knownCount, read: done() - from, elapsed: now - start });
       };
       requestAnimationFrame(tick);
     }), SECONDS);
@@ -129,7 +132,8 @@ async function durationsPass(b) {
     const p99 = sorted[Math.floor(sorted.length * 0.99)];
     console.log(`durations pass, ${N.toLocaleString('en-US')} tracks (${REAL.toLocaleString('en-US')} real files, the rest missing), ` +
       `${SECONDS} s: ${r.read.toLocaleString('en-US')} files read (${(r.read / r.elapsed * 1000).toFixed(0)} a second, ${r.known.toLocaleString('en-US')} durations known); ` +
-      `frames ${r.frames.length}, longest ${ms(sorted[sorted.length - 1])}, 99th percentile ${ms(p99)}, over 50 ms: ${r.frames.filter((x) => x > 50).length}`);
+      `frames ${r.frames.length}, longest ${ms(sorted[sorted.length - 1])}, 99th percentile ${ms(p99)}, over 50 ms: ${r.frames.filter((x) => x > 50).length}; ` +
+      `tasks over 50 ms: ${r.tasks.length}${r.tasks.length ? ` (longest ${ms(Math.max(...r.tasks))})` : ''}`);
   } finally {
     rmSync(dir, { recursive: true, force: true });
   }
