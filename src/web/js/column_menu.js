@@ -70,22 +70,5 @@
     close(true);
   });
 
-  menu.addEventListener('keydown', function (e) {
-    var list = items(), i = list.indexOf(document.activeElement);
-    e.stopPropagation();
-    if (e.key === 'Escape' || e.key === 'Tab') { e.preventDefault(); close(true); return; }
-    if (e.key === 'ArrowDown' || e.key === 'ArrowUp') {
-      e.preventDefault();
-      list[(i + (e.key === 'ArrowDown' ? 1 : list.length - 1)) % list.length].focus();
-    } else if (e.key === 'Home' || e.key === 'End') {
-      e.preventDefault();
-      list[e.key === 'Home' ? 0 : list.length - 1].focus();
-    }
-  });
-
-  document.addEventListener('mousedown', function (e) {
-    if (!menu.hidden && !menu.contains(e.target)) close(false);
-  }, true);
-  window.addEventListener('blur', function () { close(false); });
-  window.addEventListener('resize', function () { close(false); });
+  P.wireMenu(menu, items, close);
 })();

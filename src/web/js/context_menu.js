@@ -110,22 +110,27 @@
     if (tracks.length) commands[b.getAttribute('data-command')](tracks);
   });
 
-  menu.addEventListener('keydown', function (e) {
-    var i = items.indexOf(document.activeElement);
-    e.stopPropagation();
-    if (e.key === 'Escape' || e.key === 'Tab') { e.preventDefault(); close(true); return; }
-    if (e.key === 'ArrowDown' || e.key === 'ArrowUp') {
-      e.preventDefault();
-      items[(i + (e.key === 'ArrowDown' ? 1 : items.length - 1)) % items.length].focus();
-    } else if (e.key === 'Home' || e.key === 'End') {
-      e.preventDefault();
-      items[e.key === 'Home' ? 0 : items.length - 1].focus();
-    }
-  });
-
-  document.addEventListener('mousedown', function (e) {
-    if (!menu.hidden && !menu.contains(e.target)) close(false);
-  }, true);
-  window.addEventListener('blur', function () { close(false); });
-  window.addEventListener('resize', function () { close(false); });
+  // What every menu of the page does: arrow keys, Home and End move among
+  // its items, Escape and Tab close it and give focus back, and a click
+  // elsewhere, leaving the window or resizing it closes it.
+  P.wireMenu = function (menu, itemsOf, close) {
+    menu.addEventListener('keydown', function (e) {
+      var list = itemsOf(), i = list.indexOf(document.activeElement);
+      e.stopPropagation();
+      if (e.key === 'Escape' || e.key === 'Tab') { e.preventDefault(); close(true); return; }
+      if (e.key === 'ArrowDown' || e.key === 'ArrowUp') {
+        e.preventDefault();
+        list[(i + (e.key === 'ArrowDown' ? 1 : list.length - 1)) % list.length].focus();
+      } else if (e.key === 'Home' || e.key === 'End') {
+        e.preventDefault();
+        list[e.key === 'Home' ? 0 : list.length - 1].focus();
+      }
+    });
+    document.addEventListener('mousedown', function (e) {
+      if (!menu.hidden && !menu.contains(e.target)) close(false);
+    }, true);
+    window.addEventListener('blur', function () { close(false); });
+    window.addEventListener('resize', function () { close(false); });
+  };
+  P.wireMenu(menu, function () { return items; }, close);
 })();
