@@ -42,6 +42,10 @@ export async function startReportServer() {
           report = { kind: 'unparsable', body };
         }
         report.receivedAt = Date.now();
+        // A new document: the polls still held belong to the one it
+        // replaced, which may not have closed them yet; a script handed to
+        // one of those would be lost.
+        if (report.kind === 'first-script') pollers.splice(0).forEach((p) => p.response.destroy());
         reports.push(report);
         for (const waiter of [...reportWaiters]) waiter(report);
       });
