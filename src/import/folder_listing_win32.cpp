@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "import/long_path_win32.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -47,7 +49,9 @@ struct FolderListing::State {
 };
 
 FolderListing::FolderListing(const fs::path& folder) {
-    std::wstring pattern = folder.native();
+    // The long form, so folders deeper than MAX_PATH are read too; the
+    // entries keep the folder's path as it was given.
+    std::wstring pattern = extendedLengthPath(folder.native());
     if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
     pattern += L'*';
     auto state = std::make_unique<State>();

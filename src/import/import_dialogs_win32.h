@@ -51,8 +51,10 @@ struct FolderBrowser {
     std::function<PIDLIST_ABSOLUTE(BROWSEINFOW&)> show = [](BROWSEINFOW& request) {
         return SHBrowseForFolderW(&request);
     };
+    // `path` holds kDialogBufferLength characters; unlike the older call,
+    // this one fills them, so a folder deeper than MAX_PATH is not cut.
     std::function<BOOL(PCIDLIST_ABSOLUTE, wchar_t*)> pathOf = [](PCIDLIST_ABSOLUTE item, wchar_t* path) {
-        return SHGetPathFromIDListW(item, path);
+        return SHGetPathFromIDListEx(item, path, kDialogBufferLength, GPFIDL_DEFAULT);
     };
     std::function<void(void*)> release = [](void* item) { CoTaskMemFree(item); };
 };

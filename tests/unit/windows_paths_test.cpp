@@ -7,6 +7,7 @@
 
 #include "app/path_text.h"
 #include "import/folder_scan.h"
+#include "import/long_path_win32.h"
 #include "import/track_batch.h"
 #include "temp_folder.h"
 
@@ -65,4 +66,43 @@ TEST(WindowsFolderScan, AFileWhoseNameHasNoUtf8FormIsSkippedAndItsSiblingsKept) 
     for (const auto& path : scanMusicFolder(tree.path())) found.push_back(path.filename().wstring());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::wstring>{L"after.flac", L"before.mp3", L"\u00e9t\u00e9.mp3"}));
+}
+
+TEST(WindowsLongPaths, FullPathsTakeTheLongFormAndOthersStayAsGiven) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\Music", L"\\\\?\\C:\\Music"},
+        {L"d:/Music/Sub", L"\\\\?\\d:\\Music\\Sub"},
+        {L"D:\\", L"\\\\?\\D:\\"},
+        {L"\\\\server\\share\\Music", L"\\\\?\\UNC\\server\\share\\Music"},
+        {L"\\\\?\\C:\\Music", L"\\\\?\\C:\\Music"},
+        {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+        {L"Music\\Sub", L"Music\\Sub"},
+        {L"C:Music", L"C:Music"},
+        {L"\\Music", L"\\Music"},
+        {L"", L""},
+    };
+    for (const auto& [given, expected] : cases) EXPECT_EQ(extendedLengthPath(given), expected) << given.c_str();
+}
+
+TEST(WindowsLongPaths, TheWalkReadsFoldersDeeperThanMaxPath) {
+    TempFolder tree;
+    fs::path deep = tree.path();
+    while (deep.native().size() < 300) {
+        deep /= L"a folder with a rather long name for depth";
+        ASSERT_TRUE(CreateDirectoryW(extendedLengthPath(deep.native()).c_str(), nullptr)) << GetLastError();
+    }
+    tree.touch(L"near.mp3");
+    const fs::path deepFile = deep / L"Night Owls - far.flac";
+    HANDLE file = CreateFileW(extendedLengthPath(deepFile.native()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    std::vector<fs::path> found = scanMusicFolder(tree.path());
+    std::sort(found.begin(), found.end());
+    // As given, not in the long form: the URL is made from it.
+    EXPECT_EQ(found, (std::vector<fs::path>{deepFile, tree.path() / L"near.mp3"}));
+    // The temporary folder's own clean-up cannot reach that deep.
+    DeleteFileW(extendedLengthPath(deepFile.native()).c_str());
+    for (; deep != tree.path(); deep = deep.parent_path()) RemoveDirectoryW(extendedLengthPath(deep.native()).c_str());
 }

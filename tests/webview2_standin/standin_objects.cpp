@@ -1,8 +1,11 @@
 // Environment, controller, view, settings and event arguments: the WebView2
 // objects the webview library uses, each call reported to the test. No page
-// is loaded and no script runs; the test sees the texts the library submits.
+// is loaded and no script runs here: the test sees the texts the library
+// submits, and may hand them to a real browser of its own (see
+// tests/windows_program/support/browser_engine.mjs).
 #include "standin_objects.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,7 +18,11 @@ namespace {
 HWND g_widget = nullptr;
 ICoreWebView2WebMessageReceivedEventHandler* g_messageHandler = nullptr;
 ICoreWebView2PermissionRequestedEventHandler* g_permissionHandler = nullptr;
+ICoreWebView2ProcessFailedEventHandler* g_processFailedHandler = nullptr;
 int g_scriptCount = 0;
+// Script completions the test has not answered yet, by the id it was told.
+std::map<int, ICoreWebView2ExecuteScriptCompletedHandler*> g_pendingScripts;
+int g_executeCount = 0;
 
 LPWSTR taskMemoryCopy(std::wstring_view text) {
     auto* copy = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
@@ -77,7 +84,13 @@ HRESULT STDMETHODCALLTYPE removeScript(ICoreWebView2*, LPCWSTR id) {
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE executeScript(ICoreWebView2*, LPCWSTR script, ICoreWebView2ExecuteScriptCompletedHandler* done) {
-    Report("ExecuteScript").text("script", script).number("handler", done != nullptr).send();
+    const int id = ++g_executeCount;
+    Report("ExecuteScript").text("script", script).number("handler", done != nullptr).number("id", id).send();
+    // Answered when a browser behind the test has run the script.
+    if (done) {
+        done->lpVtbl->AddRef(done);
+        g_pendingScripts[id] = done;
+    }
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE addMessageHandler(ICoreWebView2*, ICoreWebView2WebMessageReceivedEventHandler* handler,
@@ -96,6 +109,22 @@ HRESULT STDMETHODCALLTYPE addPermissionHandler(ICoreWebView2*, ICoreWebView2Perm
     token->value = 2;
     return S_OK;
 }
+HRESULT STDMETHODCALLTYPE addProcessFailedHandler(ICoreWebView2*, ICoreWebView2ProcessFailedEventHandler* handler,
+                                                  EventRegistrationToken* token) {
+    Report("add_ProcessFailed").send();
+    handler->lpVtbl->AddRef(handler);
+    g_processFailedHandler = handler;
+    token->value = 3;
+    return S_OK;
+}
+HRESULT STDMETHODCALLTYPE removeProcessFailedHandler(ICoreWebView2*, EventRegistrationToken token) {
+    Report("remove_ProcessFailed").number("token", token.value).send();
+    if (token.value == 3 && g_processFailedHandler) {
+        g_processFailedHandler->lpVtbl->Release(g_processFailedHandler);
+        g_processFailedHandler = nullptr;
+    }
+    return S_OK;
+}
 const ICoreWebView2Vtbl kViewTable = [] {
     auto table = unexpectedTable<ICoreWebView2Vtbl>();
     table.get_Settings = getSettings;
@@ -106,6 +135,8 @@ const ICoreWebView2Vtbl kViewTable = [] {
     table.ExecuteScript = executeScript;
     table.add_WebMessageReceived = addMessageHandler;
     table.add_PermissionRequested = addPermissionHandler;
+    table.add_ProcessFailed = addProcessFailedHandler;
+    table.remove_ProcessFailed = removeProcessFailedHandler;
     return table;
 }();
 ICoreWebView2 g_view{const_cast<ICoreWebView2Vtbl*>(&kViewTable)};
@@ -201,7 +232,42 @@ const ICoreWebView2PermissionRequestedEventArgsVtbl kPermissionTable = [] {
     return table;
 }();
 
+struct ProcessFailedArguments {
+    ICoreWebView2ProcessFailedEventArgs face;
+    COREWEBVIEW2_PROCESS_FAILED_KIND kind;
+};
+HRESULT STDMETHODCALLTYPE processFailedKind(ICoreWebView2ProcessFailedEventArgs* self,
+                                            COREWEBVIEW2_PROCESS_FAILED_KIND* kind) {
+    *kind = reinterpret_cast<ProcessFailedArguments*>(self)->kind;
+    return S_OK;
+}
+const ICoreWebView2ProcessFailedEventArgsVtbl kProcessFailedTable = [] {
+    auto table = unexpectedTable<ICoreWebView2ProcessFailedEventArgsVtbl>();
+    table.get_ProcessFailedKind = processFailedKind;
+    return table;
+}();
+
 // Commands.
+void failProcess(int kind) {
+    if (!g_processFailedHandler) return Report("noProcessFailedHandler").send();
+    ProcessFailedArguments arguments{{const_cast<ICoreWebView2ProcessFailedEventArgsVtbl*>(&kProcessFailedTable)},
+                                     static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind)};
+    g_processFailedHandler->lpVtbl->Invoke(g_processFailedHandler, &g_view, &arguments.face);
+    Report("processFailedRaised").number("kind", kind).send();
+}
+
+// "<id> <result as JSON>": what the browser made of an ExecuteScript.
+void completeScript(const std::string& rest) {
+    const auto space = rest.find(' ');
+    const auto pending = g_pendingScripts.find(std::atoi(rest.substr(0, space).c_str()));
+    if (pending == g_pendingScripts.end()) return;
+    ICoreWebView2ExecuteScriptCompletedHandler* done = pending->second;
+    g_pendingScripts.erase(pending);
+    const std::wstring result = wide(space == std::string::npos ? "null" : rest.substr(space + 1));
+    done->lpVtbl->Invoke(done, S_OK, result.c_str());
+    done->lpVtbl->Release(done);
+}
+
 void deliverPageMessage(std::string_view message) {
     if (!g_messageHandler) return Report("noMessageHandler").send();
     MessageArguments arguments{{const_cast<ICoreWebView2WebMessageReceivedEventArgsVtbl*>(&kMessageTable)},
@@ -233,6 +299,8 @@ void reportWindow() {
         .number("iconic", IsIconic(window))
         .number("topmost", (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
         .number("resizable", (style & WS_THICKFRAME) != 0 && (style & WS_MAXIMIZEBOX) != 0)
+        // The icon the window class carries: null means the system's default.
+        .number("icon", GetClassLongPtrW(window, GCLP_HICON) != 0)
         .send();
 }
 
@@ -255,6 +323,10 @@ void runCommand(const std::string& command) {
         deliverPageMessage(rest);
     } else if (name == "permission") {
         requestPermission(std::atoi(rest.c_str()));
+    } else if (name == "processFailed") {
+        failProcess(std::atoi(rest.c_str()));
+    } else if (name == "scriptResult") {
+        completeScript(rest);
     } else if (name == "window") {
         reportWindow();
     } else if (name == "windows") {
