@@ -36,19 +36,19 @@ if (import.meta.url === `file://${process.argv[1]}`) {
     const context = await b.fresh();
     const { page } = await openPlayer(context);
     await page.evaluate(batchScript(albumRecords(N)));
-    await page.waitForFunction((n) => window.SonabelPlayer.lib.size() === n, N, { timeout: 120000 });
+    await page.waitForFunction((n) => window.sonabel.debug.lib.size() === n, N, { timeout: 120000 });
     const r = await page.evaluate(() => {
-      const core = window.SonabelCore, tracks = window.SonabelPlayer.lib.tracks;
+      const core = window.sonabel.debug.core, tracks = window.sonabel.debug.lib.tracks;
       const cold = [], warm = [];
       let idx;
       for (let round = 0; round < 5; round++) {
-        for (const t of tracks) t.layout = null;
-        const cache = new core.layout.LayoutCache();
+        for (const t of tracks) t.tags = null;
+        const cache = new core.TagCache();
         let t0 = performance.now();
-        idx = core.indexes.buildIndexes(tracks, cache);
+        idx = core.buildIndexes(tracks, cache);
         cold.push(performance.now() - t0);
         t0 = performance.now();
-        idx = core.indexes.buildIndexes(tracks, cache);
+        idx = core.buildIndexes(tracks, cache);
         warm.push(performance.now() - t0);
       }
       window.__indexes = idx; // kept for the heap figure
@@ -63,7 +63,7 @@ if (import.meta.url === `file://${process.argv[1]}`) {
     const opens = [];
     for (let i = 0; i < 5; i++) {
       await page.click('.side-item.kind-library');
-      await page.evaluate(() => { window.SonabelPlayer.browse.indexesVersion = -1; });
+      await page.evaluate(() => { window.sonabel.debug.dropIndexes(); });
       opens.push(await page.evaluate(`(() => { const t0 = performance.now();
         document.querySelector('.side-item.kind-albums').click();
         return ${frame}.then((t) => t - t0); })()`));
@@ -111,9 +111,9 @@ async function durationsPass(b) {
     // Two batches, so that the real files come first in the library.
     await page.evaluate(batchScript(records.slice(0, REAL)));
     await page.evaluate(batchScript(records.slice(REAL)));
-    await page.waitForFunction((n) => window.SonabelPlayer.lib.size() === n, N, { timeout: 120000 });
+    await page.waitForFunction((n) => window.sonabel.debug.lib.size() === n, N, { timeout: 120000 });
     const r = await page.evaluate((seconds) => new Promise((resolve) => {
-      const lib = window.SonabelPlayer.lib, frames = [];
+      const lib = window.sonabel.debug.lib, frames = [];
       const done = () => lib.knownCount + lib.tracks.filter((t) => t.bad).length;
       const start = performance.now(), from = done();
       // Main-thread tasks over 50 ms: a long frame without one was not the page's doing.

@@ -20,7 +20,7 @@ try {
     const { page } = await openPlayer(await b.fresh());
     await deliver(page, Object.values(files).map(recordFor));
     const gaps = await page.evaluate(({ n, ahead, seconds }) => new Promise((resolve) => {
-      const P = window.SonabelPlayer, starts = [], ends = [];
+      const P = window.sonabel.debug, starts = [], ends = [];
       // A track's first audio: its first position report less the position.
       document.addEventListener('ended', () => { ends.push(performance.now()); }, true);
       document.addEventListener('timeupdate', (e) => {

@@ -86,9 +86,9 @@ try {
   await shelf.page.click('.side-item.kind-albums');
   await shelf.page.waitForFunction(() => [...document.querySelectorAll('.item.albums img')].every((i) => i.complete && i.naturalWidth));
   await shelf.page.evaluate(() => {
-    const P = window.SonabelPlayer, pick = ['Slow River', 'Frost', 'Ember', 'Tokyo Rain', 'Paper Boats', 'Orbit'];
-    P.model.createPlaylist('Late night drive', pick.map((t) => P.lib.tracks.find((x) => P.layoutOf(x).title === t).url));
-    P.model.createPlaylist('Morning');
+    const P = window.sonabel.debug, pick = ['Slow River', 'Frost', 'Ember', 'Tokyo Rain', 'Paper Boats', 'Orbit'];
+    P.createPlaylist('Late night drive', pick.map((t) => P.lib.tracks.find((x) => P.tagsOf(x).title === t).url));
+    P.createPlaylist('Morning');
   });
   await shelf.page.evaluate(() => document.getElementById('toast').classList.remove('show'));
   await shelf.page.mouse.move(0, 0);

@@ -43,7 +43,7 @@ const ms = (x) => `${x.toFixed(1)} ms`;
 // of this library) may come and go meanwhile; only the first one issued once
 // the change is whole counts.
 const saveLatency = (page, change, settled = 'true') => page.evaluate(`new Promise((resolve) => {
-  const s = window.SonabelPlayer.store, flush = s.flush;
+  const s = window.sonabel.debug.store, flush = s.flush;
   s.flush = function () {
     const before = s.issuedAt, whole = ${settled}, changed = s.changedAt;
     const r = flush.apply(this, arguments);
@@ -56,13 +56,13 @@ const saveLatency = (page, change, settled = 'true') => page.evaluate(`new Promi
   };
   ${change}
 })`);
-const removeFirst = 'SonabelPlayer.removeTracks(new Set([SonabelPlayer.lib.tracks[0]]));';
+const removeFirst = 'sonabel.debug.removeTracks(new Set([sonabel.debug.lib.tracks[0]]));';
 
 {
   const small = await launchPersistent();
   try {
     const { page } = await openPlayer(small.context);
-    const batch = await saveLatency(page, batchScript(records(1000)), 'SonabelPlayer.lib.size() === 1000');
+    const batch = await saveLatency(page, batchScript(records(1000)), 'sonabel.debug.lib.size() === 1000');
     const removal = await saveLatency(page, removeFirst);
     console.log(`save latency, 1,000 tracks: batch ${batch}; removal of the first track ${removal}`);
   } finally {
@@ -112,7 +112,7 @@ try {
   const fresh = await launchPersistent();
   try {
     const { page: p2 } = await openPlayer(fresh.context);
-    const batch = await saveLatency(p2, script, `SonabelPlayer.lib.size() === ${N}`);
+    const batch = await saveLatency(p2, script, `sonabel.debug.lib.size() === ${N}`);
     const removal = await saveLatency(p2, removeFirst);
     console.log(`save latency, ${N.toLocaleString('en-US')} tracks: batch ${batch}; removal of the first track ${removal}`);
   } finally {

@@ -22,6 +22,7 @@ target_link_libraries(sonabel_platform PUBLIC sonabel_core PkgConfig::GTK3 PkgCo
 target_compile_options(sonabel_platform PRIVATE -Wall -Wextra)
 
 add_executable(sonabel src/app/main_gtk.cpp)
+add_dependencies(sonabel sonabel_web)
 target_link_libraries(sonabel PRIVATE sonabel_platform)
 target_compile_options(sonabel PRIVATE -Wall -Wextra)
 
@@ -30,7 +31,7 @@ target_compile_options(sonabel PRIVATE -Wall -Wextra)
 # entry.
 set(SONABEL_APP_FOLDER lib/sonabel)
 install(TARGETS sonabel RUNTIME DESTINATION ${SONABEL_APP_FOLDER})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/web/ DESTINATION ${SONABEL_APP_FOLDER}/web OPTIONAL)
+install(DIRECTORY ${SONABEL_WEB_DIR}/ DESTINATION ${SONABEL_APP_FOLDER}/web)
 # The link and the menu entry name the prefix given at install time, which
 # `cmake --install --prefix` may change after configuring.
 install(CODE "

@@ -25,15 +25,13 @@ elseif(MSVC)
   # The manifest is ours, in the resources; the linker must not add its own.
   target_link_options(Sonabel PRIVATE /MANIFEST:NO)
 endif()
-# The player beside the program, where the start-page search looks first.
-add_custom_command(TARGET Sonabel POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E rm -rf $<TARGET_FILE_DIR:Sonabel>/web
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/src/web $<TARGET_FILE_DIR:Sonabel>/web
-  VERBATIM)
+# The player beside the program (the build's web/, see web.cmake), where
+# the start-page search looks first.
+add_dependencies(Sonabel sonabel_web)
 
 install(TARGETS Sonabel RUNTIME DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/README.txt ${SONABEL_WINDOWS_RESOURCES}/NOTICES.txt DESTINATION .)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/web/ DESTINATION web)
+install(DIRECTORY ${SONABEL_WEB_DIR}/ DESTINATION web)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Sonabel)
@@ -47,10 +45,9 @@ include(CPack)
 
 # Made by every build, so tests and users find it in the build folder.
 set(SONABEL_PACKAGE ${PROJECT_BINARY_DIR}/${SONABEL_PACKAGE_NAME}.zip)
-file(GLOB_RECURSE sonabel_web_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/web/*)
 add_custom_command(OUTPUT ${SONABEL_PACKAGE}
   COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config ${PROJECT_BINARY_DIR}/CPackConfig.cmake
-  DEPENDS Sonabel ${sonabel_web_files} ${PROJECT_BINARY_DIR}/README.txt ${SONABEL_WINDOWS_RESOURCES}/NOTICES.txt
+  DEPENDS Sonabel sonabel_web ${SONABEL_WEB_DIR}/sonabel.js ${PROJECT_BINARY_DIR}/README.txt ${SONABEL_WINDOWS_RESOURCES}/NOTICES.txt
   WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
   COMMENT "Packing ${SONABEL_PACKAGE_NAME}.zip"
   VERBATIM)

@@ -31,6 +31,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if [ ! -d node_modules/playwright-core ]; then
+# Every package the lock file names, at its version: a checkout that gained
+# a package since the last install gets it too.
+if ! node -e '
+  const lock = require("./package-lock.json").packages;
+  for (const [path, entry] of Object.entries(lock)) {
+    if (!path || entry.optional) continue;
+    try { if (require("./" + path + "/package.json").version !== entry.version) process.exit(1); } catch { process.exit(1); }
+  }' 2>/dev/null; then
   npm ci --no-audit --no-fund --loglevel=error
 fi

@@ -11,3 +11,12 @@ foreach(kind web e2e)
     set_tests_properties(${kind}.${name} PROPERTIES LABELS ${kind} TIMEOUT 900)
   endforeach()
 endforeach()
+
+# The player's modules type-checked from their JSDoc: all of them, and the
+# state's owners and the pure core strictly.
+foreach(config tsconfig tsconfig.strict)
+  add_test(NAME web.types.${config}
+           COMMAND ${PROJECT_SOURCE_DIR}/node_modules/.bin/tsc -p src/web/${config}.json
+           WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+  set_tests_properties(web.types.${config} PROPERTIES LABELS web)
+endforeach()

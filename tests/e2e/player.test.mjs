@@ -49,8 +49,8 @@ function probeScript(serverUrl) {
       row.dispatchEvent(new MouseEvent('dblclick', { bubbles: true }));
     },
     'export-playlist': function () {
-      var P = window.SonabelPlayer;
-      P.exportPlaylist(P.model.createPlaylist('Été trip').id);
+      var P = window.sonabel.debug;
+      P.exportPlaylist(P.createPlaylist('Été trip').id);
     },
     'leave-page': function () { location.href = new URL('elsewhere.html', location.href).href; },
     reload: function () { setTimeout(function () { location.reload(); }, 100); },

@@ -132,8 +132,8 @@ describe('playlists', () => {
     const { page } = await openPlayer(await browser.fresh());
     await deliver(page, tracks);
     await page.evaluate(() => {
-      const P = window.SonabelPlayer;
-      P.model.setSource({ kind: 'playlist', id: P.model.createPlaylist('Mix: best', P.lib.tracks.filter((t) => /First|Second/.test(t.title)).map((t) => t.url)).id });
+      const P = window.sonabel.debug;
+      P.setSource({ kind: 'playlist', id: P.createPlaylist('Mix: best', P.lib.tracks.filter((t) => /First|Second/.test(t.title)).map((t) => t.url)).id });
     });
     const [download] = await Promise.all([page.waitForEvent('download'), page.click('#list-export')]);
     assert.equal(download.suggestedFilename(), 'Mix best.m3u8');
@@ -149,7 +149,7 @@ describe('playlists', () => {
     await page.waitForFunction(() => document.getElementById('list-title').textContent === 'in');
     assert.deepEqual(await titles(page), ['Other', 'New']);
     assert.match(await page.textContent('#toast-text'), /2 tracks · 1 new to the library · 1 entry without an absolute path skipped/);
-    assert.equal(await page.evaluate(() => window.SonabelPlayer.lib.size()), 5);
+    assert.equal(await page.evaluate(() => window.sonabel.debug.lib.size()), 5);
     await page.close();
   });
 });

@@ -2,15 +2,10 @@
 // indexes, search over album and folder, playlists and M3U8 files.
 import { test, describe } from 'node:test';
 import assert from 'node:assert/strict';
-import { createRequire } from 'node:module';
+import { core } from './core_modules.mjs';
 
-const require = createRequire(import.meta.url);
-const core = require('../../src/web/js/core.js');
-const layout = require('../../src/web/js/layout.js');
-const { buildIndexes, treeTop, tracksUnder } = require('../../src/web/js/indexes.js');
-const { parseSearch, searchTracks, narrowsSearch } = require('../../src/web/js/query.js');
-const m3u = require('../../src/web/js/playlist_file.js');
-const { Playlists, unpackPlaylists, SMART } = require('../../src/web/js/playlists.js');
+const { buildIndexes, treeTop, tracksUnder, parseSearch, searchTracks, narrowsSearch, Playlists, unpackPlaylists, SMART } = core;
+const m3u = core;
 
 // A library of the given file URLs, each record named as the shell names it.
 function library(urls) {
@@ -54,23 +49,23 @@ describe('folder layout', () => {
   for (const [url, want] of cases) {
     test(url.slice(url.indexOf('/', 8)), () => {
       const lib = library([url]);
-      const got = new layout.LayoutCache().of(lib.tracks[0]);
+      const got = new core.TagCache().of(lib.tracks[0]);
       for (const [k, v] of Object.entries(want)) assert.equal(got[k], v, k);
     });
   }
 
   test('the record stays as delivered', () => {
     const lib = library([`${M}/A/B/01 - Intro.mp3`]);
-    new layout.LayoutCache().of(lib.tracks[0]);
+    new core.TagCache().of(lib.tracks[0]);
     assert.deepEqual(core.packTrack(lib.tracks[0]).slice(0, 6), ['Intro', '01', `${M}/A/B/01 - Intro.mp3`, 'MP3', null, 0]);
   });
 
   test('cover candidates: four names, three types, in order; capitalised too where case matters', () => {
-    const win = layout.coverCandidates('file:///C:/M/A');
+    const win = core.coverCandidates('file:///C:/M/A');
     assert.equal(win.length, 12);
     assert.deepEqual(win.slice(0, 4), ['file:///C:/M/A/cover.jpg', 'file:///C:/M/A/cover.jpeg', 'file:///C:/M/A/cover.png', 'file:///C:/M/A/folder.jpg']);
     assert.equal(win[11], 'file:///C:/M/A/AlbumArtSmall.png');
-    const nix = layout.coverCandidates('file:///m/Slow %231');
+    const nix = core.coverCandidates('file:///m/Slow %231');
     assert.equal(nix.length, 21);
     assert.ok(nix.includes('file:///m/Slow %231/Folder.jpg'));
   });
@@ -87,7 +82,7 @@ describe('indexes', () => {
     'file:///m/Music/ann - Solo.mp3',
   ];
   const lib = library(urls);
-  const idx = buildIndexes(lib.tracks, new layout.LayoutCache());
+  const idx = buildIndexes(lib.tracks, new core.TagCache());
   const titles = (ts) => ts.map((t) => t.title);
 
   test('albums: one per album folder, discs merged, tracks in disc and track order', () => {
@@ -118,7 +113,7 @@ describe('sorting by what the columns show', () => {
     'file:///m/Music/Ann/Alpha/Zed - 01 - Last.mp3', 'file:///m/Music/loose.mp3', 'file:///m/Music/Owls/River/2 - Two.mp3',
   ]);
   lib.tracks.forEach((t, i) => { t.plays = [3, 0, 5, 0, 1][i]; t.added = [2000, 1000, 0, 3000, 1000][i]; });
-  const cache = new layout.LayoutCache(), lay = (t) => cache.of(t);
+  const cache = new core.TagCache(), lay = (t) => cache.of(t);
   const sorted = (key, dir, by = lay) => core.sortTracks(lib.tracks, key, dir, by).map((t) => lay(t).title);
   // Equal keys keep the order added; unknown numbers (no track number, no date) stay last.
   const cases = [
@@ -146,7 +141,7 @@ describe('search', () => {
     'file:///m/Music/Night Owls/Glass/Guest - River Song.mp3',
     'file:///m/Music/Various/Live at Home/Band - Opening.mp3',
   ]);
-  const cache = new layout.LayoutCache();
+  const cache = new core.TagCache();
   const find = (q) => searchTracks(lib.tracks, q, (t) => cache.of(t)).map((t) => t.title);
   const cases = [
     ['', ['Intro', 'River Song', 'Opening']],

@@ -169,7 +169,7 @@ export function fakeRecords(n, prefix = 'Track') {
 // adding marks, so this asks the store to write now rather than waiting for
 // it to have nothing left.
 export function saved(page) {
-  return page.evaluate(() => window.SonabelPlayer.store.flush());
+  return page.evaluate(() => window.sonabel.debug.store.flush());
 }
 
 export async function deliver(page, records) {

@@ -151,7 +151,7 @@ describe('with the shell', () => {
       .filter((n) => !document.namesBefore.includes(n))
       .filter((n) => n !== 'sendNativeAction' && !n.startsWith('__playwright'))
       .sort());
-    assert.deepEqual(added, ['SonabelCore', 'SonabelPlayContext', 'SonabelPlayer', 'SonabelStore', 'sonabel']);
+    assert.deepEqual(added, ['sonabel']);
     assert.deepEqual(errors, []);
     await page.close();
   });

@@ -194,7 +194,7 @@ describe('library view', () => {
   test('columns: chosen from the header menu, resized by an edge, sorted, and the same after a reload', async () => {
     const { page, errors } = await openPlayer(await browser.fresh());
     await deliver(page, ['Owls/Sea/02 - Late', 'Owls/River/10 - Ten', 'Ann/Alpha/Zed - 01 - Last'].map((p) => recordFor(`/m/Music/${p}.mp3`)));
-    await page.evaluate(() => { const P = window.SonabelPlayer; P.model.countPlay(P.lib.tracks[1]); P.model.countPlay(P.lib.tracks[1]); P.model.countPlay(P.lib.tracks[2]); });
+    await page.evaluate(() => { const P = window.sonabel.debug; P.countPlay(P.lib.tracks[1]); P.countPlay(P.lib.tracks[1]); P.countPlay(P.lib.tracks[2]); });
     const heads = () => page.$$eval('.row.head [role=columnheader]', (h) => h.map((x) => x.textContent));
     const checked = () => page.$$eval('#column-menu [aria-checked=true]', (e) => e.map((x) => x.textContent));
     await page.click('.row.head [data-column=title]', { button: 'right' });
@@ -249,7 +249,7 @@ describe('library view', () => {
     const info = () => page.$$eval('#track-info[open] #info-list > *', (e) => Object.fromEntries(e.flatMap((x, i) => i % 2 ? [] : [[x.textContent, e[i + 1].firstChild?.textContent ?? '']])));
     await page.click('.viewport .row >> nth=0', { button: 'right' });
     await page.click('#context-menu [data-command=info]');
-    const added = await page.evaluate(() => new Date(window.SonabelPlayer.lib.tracks[0].added).toLocaleString());
+    const added = await page.evaluate(() => new Date(window.sonabel.debug.lib.tracks[0].added).toLocaleString());
     assert.deepEqual(await info(), {
       Title: 'Intro ♫', Artist: 'Ünï dir', Album: '50% #1', 'Album artist': 'Ünï dir', 'Track number': '1', Format: 'MP3',
       Duration: 'Unknown', Plays: '0', 'Last played': 'Never', 'Date added': added, Folder: '/tmp/Ünï dir/50% #1', Path: file,

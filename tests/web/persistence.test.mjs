@@ -87,7 +87,7 @@ describe('persistence', () => {
     const { page, calls } = await openPlayer(await browser.fresh());
     await page.evaluate(() => {
       // A store that never finishes: the close must still go out.
-      window.SonabelPlayer.store.flush = () => new Promise(() => {});
+      window.sonabel.debug.store.flush = () => new Promise(() => {});
     });
     const t0 = Date.now();
     await page.click('#win-close');
@@ -147,12 +147,12 @@ describe('persistence', () => {
       null, { timeout: 20000 });
     const first = await knownDurations(page);
     assert.ok(first < 250, `the row in view waited for ${first} others`);
-    await page.waitForFunction(() => (SonabelPlayer.lib.knownCount > 60), null, { timeout: 20000 });
+    await page.waitForFunction(() => (sonabel.debug.lib.knownCount > 60), null, { timeout: 20000 });
     await saved(page);
     const before = await knownDurations(page);
     await reload(page);
     assert.ok(await knownDurations(page) >= before);
-    await page.waitForFunction(() => SonabelPlayer.lib.knownCount === 300 && SonabelPlayer.lib.tracks[300].bad, null, { timeout: 30000 });
+    await page.waitForFunction(() => sonabel.debug.lib.knownCount === 300 && sonabel.debug.lib.tracks[300].bad, null, { timeout: 30000 });
     const most = await page.evaluate(() => window.__mostAtOnce);
     assert.ok(most >= 1 && most <= 3, `${most} files read at once`);
     await page.close();

@@ -69,7 +69,7 @@ describe('playback', () => {
     await waitStopped(page);
     assert.deepEqual(await played(page), ['Song #1', 'intro', 'Slow River']);
     // Each was heard through: one play each, with its time.
-    assert.deepEqual(await page.evaluate(() => SonabelPlayer.lib.tracks.map((t) => [t.plays, t.lastPlayed > t.added])),
+    assert.deepEqual(await page.evaluate(() => sonabel.debug.lib.tracks.map((t) => [t.plays, t.lastPlayed > t.added])),
       [[1, true], [1, true], [1, true]]);
     await page.close();
   });
@@ -180,7 +180,7 @@ describe('playback', () => {
     // Repeat one, so that the track cannot end before the timer does.
     await page.click('#repeat');
     await page.click('#repeat');
-    await page.evaluate(() => window.SonabelPlayer.sleepTimer.start(0.005));
+    await page.evaluate(() => window.sonabel.debug.startSleepTimer(0.005));
     await page.waitForFunction(() => document.getElementById('audio').paused, null, { timeout: 10000 });
     assert.equal(await page.textContent('#toast-text'), 'Sleep timer: playback paused');
     assert.equal(await page.$eval('#audio', (a) => a.volume), 0.8);

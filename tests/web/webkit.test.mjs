@@ -66,12 +66,12 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
     await wd('POST', `/session/${session}/url`, { url: pageUrl });
     await until("return document.documentElement.getAttribute('data-ready') === 'true'");
     const got = await run(`return {
-      core: typeof SonabelCore, store: typeof SonabelStore, batch: typeof window.sonabel.addTracksBatch,
+      debug: typeof window.sonabel.debug, batch: typeof window.sonabel.addTracksBatch,
       bg: getComputedStyle(document.body).backgroundColor,
       importDisabled: document.getElementById('add-files').disabled,
       note: !document.getElementById('unavailable-note').hidden,
       empty: !document.getElementById('empty').hidden }`);
-    assert.deepEqual(got, { core: 'object', store: 'object', batch: 'function', bg: 'rgb(12, 14, 20)', importDisabled: true, note: true, empty: true });
+    assert.deepEqual(got, { debug: 'object', batch: 'function', bg: 'rgb(12, 14, 20)', importDisabled: true, note: true, empty: true });
   });
 
   test('takes a batch in the shell\'s script form, measures and plays the files', async () => {
@@ -79,7 +79,7 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
     assert.equal(await run("return document.querySelectorAll('.viewport .row:not([hidden])').length"), 4);
     await until("return [...document.querySelectorAll('.viewport .row .c-dur .txt')].every((e) => e.textContent === '0:03')", 30000)
       .catch(async (e) => {
-        const seen = await run('return SonabelPlayer.lib.tracks.map((t) => [t.title, t.duration, t.bad])');
+        const seen = await run('return sonabel.debug.lib.tracks.map((t) => [t.title, t.duration, t.bad])');
         throw new Error(`${e.message}; tracks: ${JSON.stringify(seen)}`);
       });
     const play = await wd('POST', `/session/${session}/element`, { using: 'css selector', value: '#play' });
@@ -97,20 +97,20 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
     await run(batchScript(fakeRecords(100000)));
     await sleep(300);
     assert.equal(await reload(), '100,004 tracks');
-    await run('SonabelPlayer.removeTracks(new Set(SonabelPlayer.lib.tracks.slice(0, 4)))');
+    await run('sonabel.debug.removeTracks(new Set(sonabel.debug.lib.tracks.slice(0, 4)))');
     assert.equal(await reload(), '100,000 tracks');
   });
 
   test('playlists are stored with the library and come back after a reload', async () => {
-    const want = await run(`const P = window.SonabelPlayer, two = P.lib.tracks.slice(0, 2).reverse();
-      const p = P.model.createPlaylist('Kept', two.map((t) => t.url));
-      P.model.renamePlaylist(p.id, 'Kept here');
+    const want = await run(`const P = window.sonabel.debug, two = P.lib.tracks.slice(0, 2).reverse();
+      const p = P.createPlaylist('Kept', two.map((t) => t.url));
+      P.renamePlaylist(p.id, 'Kept here');
       return two.map((t) => t.title);`);
     await wd('POST', `/session/${session}/execute/async`,
-      { script: 'window.SonabelPlayer.store.flush().then(() => arguments[0](true))', args: [] });
+      { script: 'window.sonabel.debug.store.flush().then(() => arguments[0](true))', args: [] });
     await wd('POST', `/session/${session}/refresh`, {});
     await until("return document.documentElement.getAttribute('data-ready') === 'true'");
-    const got = await run(`const P = window.SonabelPlayer, p = P.playlists.lists[0];
+    const got = await run(`const P = window.sonabel.debug, p = P.playlists.lists[0];
       return { names: P.playlists.lists.map((x) => x.name), titles: P.playlists.tracksOf(p.id, P.lib.byUrl).map((t) => t.title),
         side: [...document.querySelectorAll('#side-playlists .side-item')].map((e) => e.textContent) }`);
     assert.deepEqual(got, { names: ['Kept here'], titles: want, side: ['Kept here'] });

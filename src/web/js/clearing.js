@@ -1,23 +1,24 @@
 /* Sonabel player: clearing the whole library, after asking. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, el = P.el, $ = P.$;
+import { $, el } from './dom.js';
+import { lib } from './library.js';
+import { dropBatches } from './import.js';
+import { clearSearch } from './search.js';
+import { removeTracks } from './list_input.js';
 
-  function askClear() {
-    if (!P.lib.size()) return;
-    if (typeof el.confirm.showModal === 'function') {
-      el.confirm.showModal();
-      $('confirm-cancel').focus();
-    } else if (window.confirm('Clear the library? Your files stay where they are.')) doClear();
-  }
+function askClear() {
+  if (!lib.size()) return;
+  el.confirm.showModal();
+  $('confirm-cancel').focus();
+}
 
-  function doClear() {
-    P.dropBatches();
-    el.search.value = '';
-    P.removeTracks(new Set(P.lib.tracks), 'Library cleared');
-  }
+function doClear() {
+  dropBatches();
+  clearSearch();
+  removeTracks(new Set(lib.tracks), 'Library cleared');
+}
 
-  $('confirm-cancel').addEventListener('click', function () { el.confirm.close(); });
-  $('confirm-ok').addEventListener('click', function () { el.confirm.close(); doClear(); el.grid.focus(); });
+export function wireClearing() {
+  $('confirm-cancel').addEventListener('click', () => { el.confirm.close(); });
+  $('confirm-ok').addEventListener('click', () => { el.confirm.close(); doClear(); el.grid.focus(); });
   el.clearLib.addEventListener('click', askClear);
-})();
+}

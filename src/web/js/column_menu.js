@@ -2,73 +2,81 @@
    the header or the menu key on a header button: a check item for each
    column but Title, which always shows, and a way back to the usual
    widths or columns. It stays open while columns are ticked. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, model = P.model, table = P.core.columns;
-  var menu = P.$('column-menu');
-  var returnKey = null, returnFocus = null;
+import { COLUMNS, defaultColumns, toggle } from './core/column_table.js';
+import { $ } from './dom.js';
+import { settings, setSetting } from './settings.js';
+import { focusHeader } from './column_view.js';
+import { closeMenu } from './context_menu.js';
+import { openMenuAt, wireMenu } from './menus.js';
 
-  function chosen(key) { return P.settings.columns.some(function (e) { return e.key === key; }); }
+const menu = /** @type {HTMLElement} */ ($('column-menu'));
+/** @type {string | null} */
+let returnKey = null;
+/** @type {HTMLElement | null} */
+let returnFocus = null;
 
-  function item(role, label, command) {
-    var b = document.createElement('button');
-    b.type = 'button';
-    b.setAttribute('role', role);
-    b.setAttribute('data-command', command);
-    b.textContent = label;
-    menu.appendChild(b);
-    return b;
-  }
+/** @param {string} key */
+function chosen(key) { return settings.columns.some((/** @type {{ key: string }} */ e) => e.key === key); }
 
-  function fill() {
-    menu.textContent = '';
-    table.COLUMNS.forEach(function (c) {
-      if (c.key !== 'title') item('menuitemcheckbox', c.name, c.key).setAttribute('aria-checked', String(chosen(c.key)));
-    });
-    var line = document.createElement('div');
-    line.className = 'menu-line';
-    line.setAttribute('role', 'separator');
-    menu.appendChild(line);
-    item('menuitem', 'Reset widths', 'resetWidths');
-    item('menuitem', 'Reset columns', 'reset');
-  }
+/** @param {string} role @param {string} label @param {string} command */
+function item(role, label, command) {
+  const b = document.createElement('button');
+  b.type = 'button';
+  b.setAttribute('role', role);
+  b.setAttribute('data-command', command);
+  b.textContent = label;
+  menu.appendChild(b);
+  return b;
+}
 
-  function items() { return Array.prototype.slice.call(menu.querySelectorAll('button')); }
+function fill() {
+  menu.textContent = '';
+  COLUMNS.forEach((c) => {
+    if (c.key !== 'title') item('menuitemcheckbox', c.name, c.key).setAttribute('aria-checked', String(chosen(c.key)));
+  });
+  const line = document.createElement('div');
+  line.className = 'menu-line';
+  line.setAttribute('role', 'separator');
+  menu.appendChild(line);
+  item('menuitem', 'Reset widths', 'resetWidths');
+  item('menuitem', 'Reset columns', 'reset');
+}
 
-  function close(refocus) {
-    if (menu.hidden) return;
-    menu.hidden = true;
-    if (!refocus) return;
-    // The header may have been built anew meanwhile.
-    if (!(returnKey && P.columns.focusHeader(returnKey)) && returnFocus) returnFocus.focus({ preventScroll: true });
-  }
+/** @returns {HTMLElement[]} */
+function items() { return Array.prototype.slice.call(menu.querySelectorAll('button')); }
 
-  // At (x, y), kept inside the window; `key` is the column it was opened on.
-  P.openColumnMenu = function (x, y, key) {
-    if (P.closeMenu) P.closeMenu(false);
-    fill();
-    returnKey = key || null;
-    returnFocus = menu.hidden ? document.activeElement : returnFocus;
-    menu.hidden = false;
-    var w = menu.offsetWidth, h = menu.offsetHeight;
-    menu.style.left = Math.max(4, Math.min(x, window.innerWidth - w - 4)) + 'px';
-    menu.style.top = Math.max(4, Math.min(y, window.innerHeight - h - 4)) + 'px';
-    items()[0].focus();
-  };
+/** @param {boolean} refocus */
+function close(refocus) {
+  if (menu.hidden) return;
+  menu.hidden = true;
+  if (!refocus) return;
+  // The header may have been built anew meanwhile.
+  if (!(returnKey && focusHeader(returnKey)) && returnFocus) returnFocus.focus({ preventScroll: true });
+}
 
-  menu.addEventListener('click', function (e) {
-    var b = e.target.closest('button');
+// At (x, y); `key` is the column it was opened on.
+/** @param {number} x @param {number} y @param {string | null} key */
+export function openColumnMenu(x, y, key) {
+  closeMenu(false);
+  fill();
+  returnKey = key || null;
+  returnFocus = menu.hidden ? /** @type {HTMLElement} */ (document.activeElement) : returnFocus;
+  openMenuAt(menu, x, y, items());
+}
+
+export function wireColumnMenu() {
+  menu.addEventListener('click', (e) => {
+    const b = /** @type {Element} */ (e.target).closest('button');
     if (!b) return;
-    var command = b.getAttribute('data-command');
-    if (command === 'reset') model.setSetting('columns', table.defaultLayout());
-    else if (command === 'resetWidths') model.setSetting('columns', P.settings.columns.map(function (c) { return { key: c.key, width: null }; }));
+    const command = /** @type {string} */ (b.getAttribute('data-command'));
+    if (command === 'reset') setSetting('columns', defaultColumns());
+    else if (command === 'resetWidths') setSetting('columns', settings.columns.map((/** @type {{ key: string }} */ c) => ({ key: c.key, width: null })));
     else {
-      model.setSetting('columns', table.toggle(P.settings.columns, command));
+      setSetting('columns', toggle(settings.columns, command));
       b.setAttribute('aria-checked', String(chosen(command)));
       return;
     }
     close(true);
   });
-
-  P.wireMenu(menu, items, close);
-})();
+  wireMenu(menu, items, close);
+}

@@ -1,21 +1,26 @@
 /* Sonabel player: keyboard control. Only Escape and the way into the
    results act while the search box has focus. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, el = P.el, state = P.state;
-  var SEEK_STEP = P.SEEK_STEP;
+import { $, el } from './dom.js';
+import { view } from './shown.js';
+import { cursor, selectAll } from './selection.js';
+import { togglePlay, previous, step, seekBy, playFromList, playOnly } from './playback.js';
+import { toggleMute } from './transport.js';
+import { clearSearch } from './search.js';
+import { moveCursor, removeSelection } from './list_input.js';
+import { openMenuFromKeyboard } from './context_menu.js';
+import { ROW_H } from './view.js';
+import { undoLast } from './undo.js';
 
-  function isTyping(target) {
-    return target === el.search;
-  }
+export const SEEK_STEP = 5; // seconds per arrow key
 
+export function wireKeyboard() {
   // The focus ring shows only for keyboard use.
-  document.addEventListener('mousedown', function () { document.body.classList.add('pointer'); }, true);
+  document.addEventListener('mousedown', () => { document.body.classList.add('pointer'); }, true);
 
-  document.addEventListener('keydown', function (e) {
+  document.addEventListener('keydown', (e) => {
     if (e.key !== 'Control' && e.key !== 'Shift' && e.key !== 'Alt' && e.key !== 'Meta') document.body.classList.remove('pointer');
-    if (el.confirm.open || P.$('track-info').open) return; // a dialog has the keys to itself
-    var t = e.target, key = e.key, ctrl = e.ctrlKey || e.metaKey;
+    if (el.confirm.open || $('track-info').open) return; // a dialog has the keys to itself
+    const t = /** @type {HTMLElement} */ (e.target), key = e.key, ctrl = e.ctrlKey || e.metaKey;
     if (ctrl && !e.altKey && (key === 'f' || key === 'F')) {
       e.preventDefault();
       el.search.focus();
@@ -23,88 +28,88 @@
       return;
     }
     if (key === 'Escape') {
-      if (P.clearSearch()) e.preventDefault();
+      if (clearSearch()) e.preventDefault();
       if (t === el.search) el.grid.focus();
       return;
     }
-    if (isTyping(t)) {
+    if (t === el.search) {
       if (key === 'Enter' || key === 'ArrowDown') {
         // From the search box straight into the results.
         e.preventDefault();
         el.grid.focus();
-        if (key === 'Enter' && state.view.length) { P.selectOnly(state.view[0]); P.selectionChanged(); P.playFromList(state.view[0]); }
-        else P.moveCursor(1, false);
+        if (key === 'Enter' && view.length) playOnly(view[0]);
+        else moveCursor(1, false);
       }
       return;
     }
     if (key === 'ContextMenu' || (key === 'F10' && e.shiftKey)) {
       e.preventDefault();
-      P.openMenuFromKeyboard();
+      openMenuFromKeyboard();
       return;
     }
-    var onButton = t && t.tagName === 'BUTTON';
-    var onRange = t && t.tagName === 'INPUT' && t.type === 'range';
+    const onButton = t && t.tagName === 'BUTTON';
+    const onRange = t && t.tagName === 'INPUT' && /** @type {HTMLInputElement} */ (t).type === 'range';
     if (e.altKey) return;
     switch (key) {
       case ' ':
       case 'Spacebar':
         if (onButton) return;
         e.preventDefault();
-        P.togglePlay();
+        togglePlay();
         return;
       case 'ArrowLeft':
       case 'ArrowRight':
-        if (ctrl) { e.preventDefault(); if (key === 'ArrowLeft') P.previous(); else P.step(1, false); return; }
+        if (ctrl) { e.preventDefault(); if (key === 'ArrowLeft') previous(); else step(1, false); return; }
         if (onRange) return;
         e.preventDefault();
-        P.seekBy(key === 'ArrowLeft' ? -SEEK_STEP : SEEK_STEP);
+        seekBy(key === 'ArrowLeft' ? -SEEK_STEP : SEEK_STEP);
         return;
       case 'ArrowUp':
       case 'ArrowDown':
         if (onRange) return;
         e.preventDefault();
-        P.moveCursor(key === 'ArrowUp' ? -1 : 1, e.shiftKey);
+        moveCursor(key === 'ArrowUp' ? -1 : 1, e.shiftKey);
         el.grid.focus({ preventScroll: true });
         return;
       case 'Home':
       case 'End':
         if (onRange) return;
         e.preventDefault();
-        P.moveCursor(key === 'Home' ? -Infinity : Infinity, e.shiftKey);
+        moveCursor(key === 'Home' ? -Infinity : Infinity, e.shiftKey);
         return;
       case 'PageUp':
       case 'PageDown':
         if (onRange) return;
         e.preventDefault();
-        P.moveCursor((key === 'PageUp' ? -1 : 1) * Math.max(1, Math.floor(el.viewport.clientHeight / P.ROW_H) - 1), e.shiftKey);
+        moveCursor((key === 'PageUp' ? -1 : 1) * Math.max(1, Math.floor(el.viewport.clientHeight / ROW_H) - 1), e.shiftKey);
         return;
       case 'Enter':
         if (onButton) return;
         e.preventDefault();
-        if (state.cursor) P.playFromList(state.cursor);
+        if (cursor) playFromList(cursor);
         return;
       case 'Delete':
         e.preventDefault();
-        P.removeSelection();
+        removeSelection();
         return;
       case 'a':
       case 'A':
         if (!ctrl) return;
         e.preventDefault();
-        P.selectAll();
+        selectAll();
         return;
       case 'z':
       case 'Z':
         if (!ctrl) return;
         e.preventDefault();
-        P.undoRemoval();
+        undoLast();
         return;
       case 'm':
       case 'M':
         if (ctrl) return;
         e.preventDefault();
-        P.toggleMute();
+        toggleMute();
         return;
     }
   });
-})();
+}

@@ -1,39 +1,40 @@
 /* Sonabel player: the system's media keys and media overlay, through the
    Media Session API where the engine has it. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, core = P.core, state = P.state;
-  var SEEK_STEP = P.SEEK_STEP;
+import { loaded, togglePlay, startPlaying, pause, previous, step, seekBy, seekTo } from './playback.js';
+import { updatePosition } from './transport.js';
+import { SEEK_STEP } from './keyboard.js';
+import { tagsOf } from './track_tags.js';
 
-  P.updateMediaMetadata = function () {
-    if (!('mediaSession' in navigator)) return;
-    var t = state.current;
-    try {
-      navigator.mediaSession.metadata = t && typeof MediaMetadata === 'function'
-        ? new MediaMetadata({ title: t.title, artist: t.artist, album: core.folderName(t.url) })
-        : null;
-    } catch (e) { /* engine without metadata support */ }
-  };
+// What the list shows for the track, album included.
+export function updateMediaMetadata() {
+  if (!('mediaSession' in navigator)) return;
+  const t = loaded, tags = t && tagsOf(t);
+  try {
+    navigator.mediaSession.metadata = tags && typeof MediaMetadata === 'function'
+      ? new MediaMetadata({ title: tags.title, artist: tags.artist, album: tags.album || tags.folder.name })
+      : null;
+  } catch (e) { /* engine without metadata support */ }
+}
 
-  P.setupMediaSession = function () {
-    if (!('mediaSession' in navigator)) return;
-    var ms = navigator.mediaSession;
-    var handlers = {
-      play: function () { if (!state.current) P.togglePlay(); else P.startPlaying(); },
-      pause: function () { P.pause(); },
-      stop: function () { P.pause(); },
-      previoustrack: function () { P.previous(); },
-      nexttrack: function () { P.step(1, false); },
-      seekbackward: function (d) { P.seekBy(-((d && d.seekOffset) || SEEK_STEP)); },
-      seekforward: function (d) { P.seekBy((d && d.seekOffset) || SEEK_STEP); },
-      seekto: function (d) {
-        if (!d || typeof d.seekTime !== 'number' || !state.current) return;
-        P.seekTo(d.seekTime);
-        P.updatePosition();
-      }
-    };
-    Object.keys(handlers).forEach(function (name) {
-      try { ms.setActionHandler(name, handlers[name]); } catch (e) { /* action not known here */ }
-    });
+export function setupMediaSession() {
+  if (!('mediaSession' in navigator)) return;
+  const ms = navigator.mediaSession;
+  /** @type {Record<string, (d: any) => void>} */
+  const handlers = {
+    play: () => { if (!loaded) togglePlay(); else startPlaying(); },
+    pause: () => { pause(); },
+    stop: () => { pause(); },
+    previoustrack: () => { previous(); },
+    nexttrack: () => { step(1, false); },
+    seekbackward: (d) => { seekBy(-((d && d.seekOffset) || SEEK_STEP)); },
+    seekforward: (d) => { seekBy((d && d.seekOffset) || SEEK_STEP); },
+    seekto: (d) => {
+      if (!d || typeof d.seekTime !== 'number' || !loaded) return;
+      seekTo(d.seekTime);
+      updatePosition();
+    }
   };
-})();
+  Object.keys(handlers).forEach((name) => {
+    try { ms.setActionHandler(/** @type {MediaSessionAction} */ (name), handlers[name]); } catch (e) { /* action not known here */ }
+  });
+}

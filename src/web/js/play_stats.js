@@ -3,31 +3,33 @@
    played through; jumping ahead with the seek bar is not hearing it. Media
    events do not bubble, so they are caught on their way down to whichever
    element plays the current track. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, state = P.state;
-  var ENOUGH_SECONDS = 240;
+import { countPlay } from './library.js';
+import { audio } from './decks.js';
+import { loaded } from './playback.js';
 
-  var track = null, heard = 0, lastTime = 0, counted = false;
+const ENOUGH_SECONDS = 240;
 
-  function restart(t, at) { track = t; heard = 0; lastTime = at; counted = false; }
+let track = null, heard = 0, lastTime = 0, counted = false;
 
-  function needed(a) {
-    var d = isFinite(a.duration) ? a.duration : (track && track.duration) || 0;
-    return d > 0 ? Math.min(d / 2, ENOUGH_SECONDS) : Infinity;
-  }
+function restart(t, at) { track = t; heard = 0; lastTime = at; counted = false; }
 
-  function countOnce() {
-    if (counted || !track) return;
-    counted = true;
-    P.model.countPlay(track);
-  }
+function needed(a) {
+  const d = isFinite(a.duration) ? a.duration : (track && track.duration) || 0;
+  return d > 0 ? Math.min(d / 2, ENOUGH_SECONDS) : Infinity;
+}
 
+function countOnce() {
+  if (counted || !track) return;
+  counted = true;
+  countPlay(track);
+}
+
+export function wirePlayStats() {
   document.addEventListener('timeupdate', function (e) {
-    var a = e.target;
-    if (a !== P.audio || !state.current) return;
-    if (track !== state.current) { restart(state.current, a.currentTime); return; }
-    var step = a.currentTime - lastTime;
+    const a = /** @type {HTMLAudioElement} */ (e.target);
+    if (a !== audio || !loaded) return;
+    if (track !== loaded) { restart(loaded, a.currentTime); return; }
+    const step = a.currentTime - lastTime;
     lastTime = a.currentTime;
     // Updates come about four times a second; a longer step is a seek.
     if (step > 0 && step < 2 * Math.max(1, a.playbackRate || 1)) heard += step;
@@ -35,10 +37,10 @@
   }, true);
 
   document.addEventListener('ended', function (e) {
-    var a = e.target;
-    if (a !== P.audio || track !== state.current) return;
+    const a = /** @type {HTMLAudioElement} */ (e.target);
+    if (a !== audio || track !== loaded) return;
     if (heard + (a.currentTime - lastTime) >= needed(a) - 0.5) countOnce();
     // Repeat one plays the same track again: that is another play.
     restart(track, 0);
   }, true);
-})();
+}

@@ -1,213 +1,247 @@
 /* Sonabel player: what plays. Loading a track, moving through the list in
    order or shuffled, repeat, and what the audio element reports back. The
-   playing element is P.audio, which changes when a track loaded ahead
+   playing element is decks.audio, which changes when a track loaded ahead
    takes over (see decks.js). */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, core = P.core, el = P.el, state = P.state, settings = P.settings;
+import { formatTime } from './core/text.js';
+import { el } from './dom.js';
+import { on } from './events.js';
+import { settings, changeSettings, saveNow, sinceSaved } from './settings.js';
+import { setBad, setDuration } from './library.js';
+import * as playing from './playing.js';
+import { view } from './shown.js';
+import { cursor, selectOnly } from './selection.js';
+import { audio, onAudio, takeAhead, loadAhead, emptyDeck } from './decks.js';
+import { endFade } from './crossfade.js';
+import { announce, updateStatus } from './status.js';
+import { render } from './view.js';
+import { showNowPlaying, updatePlayButton, updatePosition, setFill } from './transport.js';
 
-  // Tracks already known to be unplayable are passed over; each is still
-  // reported once, whoever found it out first.
-  function playable(t) {
-    if (!t) return false;
-    if (t.bad) reportBad(t);
-    return !t.bad;
+/** @typedef {import('./library.js').Track} Track */
+
+/** The track loaded on the playing deck, playing or paused. @type {Track | null} */
+export let loaded = null;
+/** @type {number | null} a stored position waiting for the metadata */
+export let restoring = null;
+let direction = 1, wantPlay = false, failures = 0;
+const reported = new Set();
+
+/** Whether playback should go on (a failing load moves on only then). */
+export function wantsPlay() { return wantPlay; }
+
+// Tracks already known to be unplayable are passed over; each is still
+// reported once, whoever found it out first.
+/** @param {Track | null} t */
+function playable(t) {
+  if (!t) return false;
+  if (t.bad) reportBad(t);
+  return !t.bad;
+}
+
+/** @param {Track} t */
+function reportBad(t) {
+  if (reported.has(t.url)) return;
+  reported.add(t.url);
+  announce('Can\u2019t play \u201c' + t.title + '\u201d \u2014 skipped');
+}
+
+// Loads a track and, unless told otherwise, plays it. A track already
+// loaded ahead starts at once; `fade` keeps the one before it sounding.
+/** @param {Track} t @param {{ paused?: boolean, position?: number, direction?: number, fade?: boolean, force?: boolean }} [opts] */
+export function playTrack(t, opts = {}) {
+  if (!t) return null;
+  if (!opts.fade) endFade();
+  const ahead = !opts.position && takeAhead(t, opts.fade);
+  loaded = t;
+  direction = opts.direction || 1;
+  restoring = opts.position ? opts.position : null;
+  wantPlay = !opts.paused;
+  changeSettings({ lastUrl: t.url, lastPosition: opts.position || 0 });
+  el.seek.value = '0';
+  el.elapsed.textContent = formatTime(opts.position || 0);
+  el.total.textContent = formatTime(t.duration);
+  el.seek.max = String(t.duration || 0);
+  if (ahead) {
+    // Its metadata came while it waited.
+    if (audio.readyState >= 1) metadataIn();
+  } else {
+    audio.src = t.url;
   }
+  showNowPlaying();
+  if (opts.paused) { if (!ahead) audio.load(); } else startPlaying();
+  updatePlayButton();
+  render();
+  return ahead;
+}
 
-  function reportBad(t) {
-    if (state.reported.has(t.url)) return;
-    state.reported.add(t.url);
-    P.announce('Can\u2019t play \u201c' + t.title + '\u201d \u2014 skipped');
+export function startPlaying() {
+  wantPlay = true;
+  const p = audio.play();
+  // A file that cannot play is handled by the error event; a refused
+  // autoplay just leaves us paused.
+  if (p && p.catch) p.catch(() => {});
+}
+
+export function unload() {
+  loaded = null;
+  endFade();
+  loadAhead(null);
+  emptyDeck(audio);
+  changeSettings({ lastUrl: null, lastPosition: 0 });
+  el.elapsed.textContent = '0:00';
+  el.total.textContent = '0:00';
+  el.seek.value = '0';
+  setFill(el.seek, 0, 0);
+  showNowPlaying();
+  updatePlayButton();
+}
+
+// The user picked a track: the list shown now becomes the context, and
+// a file known to be unplayable is tried again (and reported again).
+/** @param {Track | null} t */
+export function playFromList(t) {
+  if (!t) return;
+  reported.delete(t.url);
+  playing.startContext(view, t, settings.shuffle);
+  playTrack(t, { force: true });
+}
+
+// Plays a track of the list as the one selected (a double-click, Enter).
+/** @param {Track | null} t */
+export function playOnly(t) {
+  if (!t) return;
+  selectOnly(t);
+  playFromList(t);
+}
+
+export function togglePlay() {
+  if (!loaded) {
+    const t = cursor && view.indexOf(cursor) >= 0 ? cursor : null;
+    if (t) { playFromList(t); return; }
+    if (!view.length) return;
+    playing.startContext(view, null, settings.shuffle);
+    const first = playing.advance(1, { playable });
+    if (first) playTrack(first, { force: true });
+    return;
   }
+  if (audio.paused) {
+    if (loaded.bad && !audio.currentSrc) { playTrack(loaded, { force: true }); return; }
+    startPlaying();
+  } else pause();
+}
 
-  // Loads a track and, unless told otherwise, plays it. A track already
-  // loaded ahead starts at once; `fade` keeps the one before it sounding.
-  function playTrack(t, opts) {
-    opts = opts || {};
-    if (!t) return;
-    if (!opts.fade && P.endFade) P.endFade();
-    var ahead = !opts.position && P.takeAhead(t, opts.fade);
-    state.current = t;
-    state.direction = opts.direction || 1;
-    state.restoring = opts.position ? opts.position : null;
-    state.wantPlay = !opts.paused;
-    settings.lastUrl = t.url;
-    settings.lastPosition = opts.position || 0;
-    P.saveNow();
-    el.seek.value = '0';
-    el.elapsed.textContent = core.formatTime(opts.position || 0);
-    el.total.textContent = core.formatTime(t.duration);
-    el.seek.max = String(t.duration || 0);
-    if (ahead) {
-      // Its metadata came while it waited.
-      if (P.audio.readyState >= 1) metadataIn();
-    } else {
-      P.audio.src = t.url;
-    }
-    P.showNowPlaying();
-    if (opts.paused) { if (!ahead) P.audio.load(); } else startPlaying();
-    P.updatePlayButton();
-    P.render();
-    return ahead;
+// Pausing on purpose; wantPlay tells a failing load whether to move on.
+export function pause() {
+  wantPlay = false;
+  endFade();
+  audio.pause();
+}
+
+// Moves to the next or previous track of the queue and the context.
+// `auto` is the end of a track or a skip: then repeat-off stops at the end
+// of the context. `paused` loads it without playing.
+// `fade` is a crossfade into the next track (see crossfade.js).
+/** @param {number} dir @param {boolean} auto @param {boolean} [paused] @param {boolean} [fade] */
+export function step(dir, auto, paused, fade) {
+  const t = playing.advance(dir, { auto, repeat: settings.repeat, playable });
+  if (t) { playTrack(t, { direction: dir, paused, fade }); return true; }
+  if (auto) {
+    pause();
+    if (loaded && !loaded.bad) audio.currentTime = 0;
   }
-  P.playTrack = playTrack;
+  return false;
+}
 
-  function startPlaying() {
-    state.wantPlay = true;
-    var p = P.audio.play();
-    // A file that cannot play is handled by the error event; a refused
-    // autoplay just leaves us paused.
-    if (p && p.catch) p.catch(function () {});
+export function previous() {
+  if (loaded && audio.currentTime > 3) { seekTo(0); return; }
+  if (!step(-1, false) && loaded) seekTo(0);
+}
+
+/** @param {number} sec */
+export function seekTo(sec) {
+  endFade();
+  audio.currentTime = sec;
+}
+
+/** @param {number} sec */
+export function seekBy(sec) {
+  if (!loaded || !isFinite(audio.duration)) return;
+  seekTo(Math.max(0, Math.min(audio.duration, audio.currentTime + sec)));
+}
+
+// The duration can arrive after the metadata (see probe() in durations.js).
+function takeDuration() {
+  const t = loaded;
+  if (!t || !isFinite(audio.duration) || t.duration === audio.duration) return;
+  if (setDuration(t, audio.duration)) updateStatus();
+  el.seek.max = String(audio.duration);
+  el.total.textContent = formatTime(audio.duration);
+  render();
+}
+
+function metadataIn() {
+  const t = loaded;
+  if (!t) return;
+  takeDuration();
+  if (t.bad) setBad(t, false);
+  el.seek.max = String(isFinite(audio.duration) ? audio.duration : 0);
+  el.total.textContent = formatTime(audio.duration);
+  if (restoring) {
+    audio.currentTime = Math.min(restoring, audio.duration || 0);
+    restoring = null;
   }
-  P.startPlaying = startPlaying;
+  updatePosition();
+  render();
+}
 
-  P.unload = function () {
-    state.current = null;
-    if (P.endFade) P.endFade();
-    P.loadAhead(null);
-    P.emptyDeck(P.audio);
-    settings.lastUrl = null;
-    settings.lastPosition = 0;
-    P.saveNow();
-    el.elapsed.textContent = '0:00';
-    el.total.textContent = '0:00';
-    el.seek.value = '0';
-    P.setFill(el.seek, 0, 0);
-    P.showNowPlaying();
-    P.updatePlayButton();
-  };
-
-  // The user picked a track: the list shown now becomes the context, and
-  // a file known to be unplayable is tried again (and reported again).
-  P.playFromList = function (t) {
-    if (!t) return;
-    state.reported.delete(t.url);
-    P.model.startContext(t);
-    playTrack(t, { force: true });
-  };
-
-  P.togglePlay = function () {
-    if (!state.current) {
-      var t = state.cursor && state.view.indexOf(state.cursor) >= 0 ? state.cursor : null;
-      if (t) { P.playFromList(t); return; }
-      if (!state.view.length) return;
-      P.playing.start(state.view, null, settings.shuffle);
-      t = P.model.advance(1, { playable: playable });
-      if (t) playTrack(t, { force: true });
-      return;
-    }
-    if (P.audio.paused) {
-      if (state.current.bad && !P.audio.currentSrc) { playTrack(state.current, { force: true }); return; }
-      startPlaying();
-    } else pause();
-  };
-
-  // Pausing on purpose; wantPlay tells a failing load whether to move on.
-  function pause() {
-    state.wantPlay = false;
-    if (P.endFade) P.endFade();
-    P.audio.pause();
-  }
-  P.pause = pause;
-
-  // Moves to the next or previous track of the queue and the context.
-  // `auto` is the end of a track or a skip: then repeat-off stops at the end
-  // of the context. `paused` loads it without playing.
-  // `fade` is a crossfade into the next track (see crossfade.js).
-  function step(dir, auto, paused, fade) {
-    var t = P.model.advance(dir, { auto: auto, repeat: settings.repeat, playable: playable });
-    if (t) { playTrack(t, { direction: dir, paused: paused, fade: fade }); return true; }
-    if (auto) {
-      pause();
-      if (state.current && !state.current.bad) P.audio.currentTime = 0;
-    }
-    return false;
-  }
-  P.step = step;
-
-  P.previous = function () {
-    if (state.current && P.audio.currentTime > 3) { P.seekTo(0); return; }
-    if (!step(-1, false) && state.current) P.seekTo(0);
-  };
-
-  P.seekTo = function (sec) {
-    if (P.endFade) P.endFade();
-    P.audio.currentTime = sec;
-  };
-
-  P.seekBy = function (sec) {
-    var audio = P.audio;
-    if (!state.current || !isFinite(audio.duration)) return;
-    P.seekTo(Math.max(0, Math.min(audio.duration, audio.currentTime + sec)));
-  };
-
-  P.onAudio('ended', function () {
-    if (P.playing.stopAfter) {
+export function wirePlayback() {
+  onAudio('ended', () => {
+    if (playing.stopsAfter()) {
       // Stop after this track: the next one waits, loaded, for Play.
-      P.model.setStopAfter(false);
+      playing.setStopAfter(false);
       if (!step(1, true, true)) pause();
       return;
     }
-    if (settings.repeat === 'one') { P.audio.currentTime = 0; startPlaying(); return; }
+    if (settings.repeat === 'one') { audio.currentTime = 0; startPlaying(); return; }
     step(1, true);
   });
 
   // The playing track was removed: play goes on with the one after it.
-  P.model.on('playing', function (d) {
-    if (!d || !d.removedCurrent) return;
-    var wasPlaying = !P.audio.paused;
-    if (!step(1, true, !wasPlaying)) P.unload();
+  on('library', (d) => {
+    if (!d || !d.removed || !loaded || d.removed.indexOf(loaded) < 0) return;
+    const wasPlaying = !audio.paused;
+    if (!step(1, true, !wasPlaying)) unload();
   });
 
-  P.onAudio('error', function () {
-    var t = state.current;
-    if (!t || !P.audio.getAttribute('src')) return;
-    P.model.setBad(t, true);
+  onAudio('error', () => {
+    const t = loaded;
+    if (!t || !audio.getAttribute('src')) return;
+    setBad(t, true);
     reportBad(t);
-    P.render();
+    render();
     // A track loaded paused (the one restored at start) is only marked.
-    if (!state.wantPlay) return;
-    state.failures++;
+    if (!wantPlay) return;
+    failures++;
     // One pass over the list finding nothing playable ends the attempt.
-    if (state.failures > P.playing.list.length + P.playing.queue.length) { state.failures = 0; pause(); P.updatePlayButton(); return; }
-    if (!step(state.direction, true)) { P.updatePlayButton(); P.render(); }
+    if (failures > playing.contextSize()) { failures = 0; pause(); updatePlayButton(); return; }
+    if (!step(direction, true)) { updatePlayButton(); render(); }
   });
 
-  // The duration can arrive after the metadata (see probe() in durations.js).
-  function takeDuration() {
-    var t = state.current, audio = P.audio;
-    if (!t || !isFinite(audio.duration) || t.duration === audio.duration) return;
-    if (P.model.setDuration(t, audio.duration)) P.updateStatus();
-    el.seek.max = String(audio.duration);
-    el.total.textContent = core.formatTime(audio.duration);
-    P.render();
-  }
-  P.onAudio('durationchange', takeDuration);
-
-  function metadataIn() {
-    var t = state.current, audio = P.audio;
-    if (!t) return;
-    takeDuration();
-    if (t.bad) P.model.setBad(t, false);
-    el.seek.max = String(isFinite(audio.duration) ? audio.duration : 0);
-    el.total.textContent = core.formatTime(audio.duration);
-    if (state.restoring) {
-      audio.currentTime = Math.min(state.restoring, audio.duration || 0);
-      state.restoring = null;
-    }
-    P.updatePosition();
-    P.render();
-  }
-  P.onAudio('loadedmetadata', metadataIn);
-
-  P.onAudio('playing', function () { state.failures = 0; P.updatePlayButton(); });
-  P.onAudio('play', function () { P.updatePlayButton(); });
-  P.onAudio('pause', function () { P.updatePlayButton(); P.saveNow(); });
-  P.onAudio('timeupdate', function () {
-    if (state.current && state.current.duration === null) takeDuration();
-    P.updatePosition();
-    var now = Date.now();
-    if (now - state.lastSave > 3000) P.saveNow();
+  onAudio('durationchange', takeDuration);
+  onAudio('loadedmetadata', metadataIn);
+  onAudio('playing', () => { failures = 0; updatePlayButton(); });
+  onAudio('play', () => { updatePlayButton(); });
+  onAudio('pause', () => { updatePlayButton(); saveNow(); });
+  onAudio('timeupdate', () => {
+    if (loaded && loaded.duration === null) takeDuration();
+    updatePosition();
+    if (sinceSaved() > 3000) saveNow();
   });
-  P.onAudio('seeked', function () { P.updatePosition(); });
-})();
+  onAudio('seeked', () => { updatePosition(); });
+}
+
+// Where the last run left off: loaded, paused, at its position.
+/** @param {Track} t @param {number} position */
+export function resumeLast(t, position) {
+  playTrack(t, { paused: true, position });
+}
+

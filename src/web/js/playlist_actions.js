@@ -1,94 +1,167 @@
 /* Sonabel player: what the user does with playlists: make, rename and
    delete them (with undo), add tracks by menu or drag, reorder by drag or
    Alt+Up/Down, and export or import M3U8 files. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, core = P.core, el = P.el, state = P.state, model = P.model;
-  var m3u = core.playlistFile;
+import { plural } from './core/text.js';
+import { NO_ARTIST } from './core/tags.js';
+import * as m3u from './core/playlist_file.js';
+import { $, el } from './dom.js';
+import { lib, addRecords } from './library.js';
+import { settings } from './settings.js';
+import { terms } from './shown.js';
+import * as selection from './selection.js';
+import * as sources from './sources.js';
+import { rowTrack, scrollToTrack, ROW_H } from './view.js';
+import { announce } from './status.js';
+import { tagsOf } from './track_tags.js';
 
-  function urlsOf(tracks) { return tracks.map(function (t) { return t.url; }); }
+/** @typedef {import('./library.js').Track} Track */
 
-  function selected() {
-    return state.view.filter(function (t) { return state.selection.has(t); });
+// The rows being dragged, from the track list onto a playlist or within one.
+/** @type {Track[] | null} */
+let dragging = null;
+export function dragged() { return dragging; }
+export function endDrag() { dragging = null; }
+
+
+function urlsOf(tracks) { return tracks.map(function (t) { return t.url; }); }
+
+export function addToPlaylist(id, tracks) {
+  const p = sources.playlists.get(id);
+  if (!p || !tracks.length) return;
+  const r = sources.addToPlaylist(id, urlsOf(tracks));
+  announce('Added ' + plural(r.added, 'track', 'tracks') + ' to \u201c' + p.name + '\u201d' +
+    (r.already ? ' \u00b7 ' + r.already.toLocaleString('en-US') + ' already in it' : ''));
+}
+
+export function newPlaylist(tracks) {
+  const p = sources.createPlaylist('New playlist', tracks ? urlsOf(tracks) : []);
+  sources.setSource({ kind: 'playlist', id: p.id });
+  renamePlaylist(p.id);
+  return p;
+}
+
+// Renames in place, in the sidebar: Enter keeps, Escape or an empty name
+// leaves the name as it was.
+export function renamePlaylist(id) {
+  const li = [].find.call(el.sidePlaylists.children, function (x) { return x.source.id === id; });
+  const p = sources.playlists.get(id);
+  if (!li || !p) return;
+  const input = document.createElement('input');
+  input.className = 'side-rename';
+  input.value = p.name;
+  input.setAttribute('aria-label', 'Playlist name');
+  li.textContent = '';
+  li.appendChild(input);
+  input.focus();
+  input.select();
+  let done = false;
+  function finish(keep) {
+    if (done) return;
+    done = true;
+    if (keep && input.value.trim() && input.value !== p.name) sources.renamePlaylist(id, input.value);
+    else sources.showPlaylistsAgain();
   }
+  input.addEventListener('keydown', function (e) {
+    e.stopPropagation(); // typing is not a player shortcut
+    if (e.key === 'Enter') finish(true);
+    else if (e.key === 'Escape') finish(false);
+  });
+  input.addEventListener('blur', function () { finish(true); });
+  input.addEventListener('click', function (e) { e.stopPropagation(); });
+}
 
-  P.addToPlaylist = function (id, tracks) {
-    var p = P.playlists.get(id);
-    if (!p || !tracks.length) return;
-    var r = model.addToPlaylist(id, urlsOf(tracks));
-    P.announce('Added ' + core.plural(r.added, 'track', 'tracks') + ' to \u201c' + p.name + '\u201d' +
-      (r.already ? ' \u00b7 ' + r.already.toLocaleString('en-US') + ' already in it' : ''));
-  };
+export function deletePlaylist(id) {
+  const removed = sources.deletePlaylist(id);
+  if (!removed) return;
+  announce('Deleted \u201c' + removed.playlist.name + '\u201d', {
+    undo: function () { sources.restorePlaylist(removed); sources.setSource({ kind: 'playlist', id: id }); }
+  });
+}
 
-  P.newPlaylist = function (tracks) {
-    var p = model.createPlaylist('New playlist', tracks ? urlsOf(tracks) : []);
-    model.setSource({ kind: 'playlist', id: p.id });
-    P.renamePlaylist(p.id);
-    return p;
-  };
+function currentPlaylist() {
+  return sources.source.kind === 'playlist' ? sources.playlists.get(sources.source.id) : null;
+}
 
-  // Renames in place, in the sidebar: Enter keeps, Escape or an empty name
-  // leaves the name as it was.
-  P.renamePlaylist = function (id) {
-    var li = [].find.call(el.sidePlaylists.children, function (x) { return x.source.id === id; });
-    var p = P.playlists.get(id);
-    if (!li || !p) return;
-    var input = document.createElement('input');
-    input.className = 'side-rename';
-    input.value = p.name;
-    input.setAttribute('aria-label', 'Playlist name');
-    li.textContent = '';
-    li.appendChild(input);
-    input.focus();
-    input.select();
-    var done = false;
-    function finish(keep) {
-      if (done) return;
-      done = true;
-      if (keep && input.value.trim() && input.value !== p.name) model.renamePlaylist(id, input.value);
-      else model.emit('playlists');
-    }
-    input.addEventListener('keydown', function (e) {
-      e.stopPropagation(); // typing is not a player shortcut
-      if (e.key === 'Enter') finish(true);
-      else if (e.key === 'Escape') finish(false);
-    });
-    input.addEventListener('blur', function () { finish(true); });
-    input.addEventListener('click', function (e) { e.stopPropagation(); });
-  };
+// Positions in the playlist of the given tracks.
+function positionsOf(p, tracks) {
+  const at = new Map(p.urls.map(function (u, i) { return [u, i]; }));
+  return tracks.map(function (t) { return at.get(t.url); }).filter(function (i) { return i !== undefined; }).sort(function (a, b) { return a - b; });
+}
 
-  P.deletePlaylist = function (id) {
-    var removed = model.deletePlaylist(id);
-    if (!removed) return;
-    P.announce('Deleted \u201c' + removed.playlist.name + '\u201d', {
-      undo: function () { model.restorePlaylist(removed); model.setSource({ kind: 'playlist', id: id }); }
-    });
-  };
+// Reordering means something only in the playlist's own order.
+function reorderable() {
+  return currentPlaylist() && settings.sortKey === 'index' && settings.sortDir === 'asc' && !terms.length;
+}
 
-  function currentPlaylist() {
-    return P.browse.source.kind === 'playlist' ? P.playlists.get(P.browse.source.id) : null;
+function moveSelection(delta) {
+  const p = currentPlaylist(), pos = positionsOf(p, selection.selectedInView());
+  if (!pos.length) return;
+  const to = delta < 0 ? pos[0] - 1 : pos[pos.length - 1] + 2;
+  if (to < 0 || to > p.urls.length) return;
+  sources.movePlaylistEntries(p.id, pos, to);
+  scrollToTrack(selection.cursor);
+}
+
+// ---- the track menu's playlist entries (see context_menu.js) -----------------
+
+export function addPlaylistItems(menu, commands) {
+  function entry(label, command, fn) {
+    const b = document.createElement('button');
+    b.type = 'button';
+    b.className = 'playlist-entry';
+    b.setAttribute('role', 'menuitem');
+    b.setAttribute('data-command', command);
+    b.textContent = label;
+    commands[command] = fn;
+    menu.appendChild(b);
   }
+  entry('New playlist from selection', 'newPlaylist', function (tracks) { newPlaylist(tracks); });
+  sources.playlists.lists.forEach(function (p) {
+    entry('Add to \u201c' + p.name + '\u201d', 'addTo' + p.id, function (tracks) { addToPlaylist(p.id, tracks); });
+  });
+  const p = currentPlaylist();
+  if (p) entry('Remove from this playlist', 'removeFromPlaylist', function (tracks) { sources.removePlaylistEntries(p.id, positionsOf(p, tracks)); });
+}
 
-  // Positions in the playlist of the given tracks.
-  function positionsOf(p, tracks) {
-    var at = new Map(p.urls.map(function (u, i) { return [u, i]; }));
-    return tracks.map(function (t) { return at.get(t.url); }).filter(function (i) { return i !== undefined; }).sort(function (a, b) { return a - b; });
-  }
+// ---- the header's playlist buttons, export and import --------------------------
 
-  // Reordering means something only in the playlist's own order.
-  function reorderable() {
-    return currentPlaylist() && P.settings.sortKey === 'index' && P.settings.sortDir === 'asc' && !state.terms.length;
-  }
+// Saved through a download: the Linux shell asks where, WebView2 shows
+// its own prompt.
+export function exportPlaylist(id) {
+  const p = sources.playlists.get(id);
+  if (!p) return;
+  const tracks = sources.playlists.tracksOf(id, lib.byUrl).map(function (t) {
+    const lay = tagsOf(t);
+    return { title: lay.title, artist: lay.artist === NO_ARTIST ? '' : lay.artist, url: t.url, duration: t.duration };
+  });
+  const a = document.createElement('a');
+  a.href = URL.createObjectURL(new Blob([m3u.exportM3u8(p.name, tracks)], { type: 'audio/x-mpegurl' }));
+  a.download = m3u.fileName(p.name);
+  document.body.appendChild(a);
+  a.click();
+  a.remove();
+  setTimeout(function () { URL.revokeObjectURL(a.href); }, 60000);
+}
+// Entries already in the library are matched to it; others join it as
+// the shell would have delivered them.
+export function importPlaylist(text, fileName) {
+  const parsed = m3u.parseM3u8(text);
+  const match = new m3u.Matcher(lib.tracks), urls = [], fresh = [];
+  parsed.urls.forEach(function (u) {
+    const t = match.find(u);
+    if (t) urls.push(t.url); else { fresh.push(m3u.recordFromUrl(u)); urls.push(u); }
+  });
+  if (fresh.length) addRecords(fresh, 0, fresh.length, { added: 0, duplicates: 0, skipped: 0 });
+  const name = parsed.name || String(fileName || '').replace(/\.m3u8?$/i, '') || 'Imported playlist';
+  const p = sources.createPlaylist(name, urls);
+  sources.setSource({ kind: 'playlist', id: p.id });
+  announce('Imported \u201c' + p.name + '\u201d: ' + plural(p.urls.length, 'track', 'tracks') +
+    (fresh.length ? ' \u00b7 ' + fresh.length.toLocaleString('en-US') + ' new to the library' : '') +
+    (parsed.skipped.length ? ' \u00b7 ' + plural(parsed.skipped.length, 'entry', 'entries') + ' without an absolute path skipped' : ''));
+  return p;
+}
 
-  function moveSelection(delta) {
-    var p = currentPlaylist(), pos = positionsOf(p, selected());
-    if (!pos.length) return;
-    var to = delta < 0 ? pos[0] - 1 : pos[pos.length - 1] + 2;
-    if (to < 0 || to > p.urls.length) return;
-    model.movePlaylistEntries(p.id, pos, to);
-    P.scrollToIndex(state.view.indexOf(state.cursor));
-  }
-
+export function wirePlaylistActions() {
   el.grid.addEventListener('keydown', function (e) {
     if (!e.altKey || (e.key !== 'ArrowUp' && e.key !== 'ArrowDown') || !reorderable()) return;
     e.preventDefault();
@@ -99,101 +172,40 @@
   // ---- dragging rows ------------------------------------------------------------
 
   el.viewport.addEventListener('dragstart', function (e) {
-    var t = P.rowTrack(e.target);
+    const t = rowTrack(e.target);
     if (!t) return;
-    if (!state.selection.has(t)) { P.selectOnly(t); P.selectionChanged(); }
-    P.dragged = selected();
+    if (!selection.isSelected(t)) { selection.selectOnly(t); }
+    dragging = selection.selectedInView();
     e.dataTransfer.effectAllowed = 'copyMove';
-    e.dataTransfer.setData('text/plain', P.dragged.map(function (x) { return P.layoutOf(x).title; }).join('\n'));
+    e.dataTransfer.setData('text/plain', dragging.map(function (x) { return tagsOf(x).title; }).join('\n'));
   });
-  el.viewport.addEventListener('dragend', function () { P.dragged = null; });
+  el.viewport.addEventListener('dragend', function () { dragging = null; });
   el.viewport.addEventListener('dragover', function (e) {
-    if (P.dragged && reorderable()) { e.preventDefault(); e.dataTransfer.dropEffect = 'move'; }
+    if (dragging && reorderable()) { e.preventDefault(); e.dataTransfer.dropEffect = 'move'; }
   });
   el.viewport.addEventListener('drop', function (e) {
-    if (!P.dragged || !reorderable()) return;
+    if (!dragging || !reorderable()) return;
     e.preventDefault();
-    var box = el.viewport.getBoundingClientRect();
-    var to = Math.max(0, Math.round((e.clientY - box.top + el.viewport.scrollTop) / P.ROW_H));
-    var p = currentPlaylist();
-    model.movePlaylistEntries(p.id, positionsOf(p, P.dragged), Math.min(to, p.urls.length));
-    P.dragged = null;
+    const box = el.viewport.getBoundingClientRect();
+    const to = Math.max(0, Math.round((e.clientY - box.top + el.viewport.scrollTop) / ROW_H));
+    const p = currentPlaylist();
+    sources.movePlaylistEntries(p.id, positionsOf(p, dragging), Math.min(to, p.urls.length));
+    dragging = null;
   });
 
-  // ---- the track menu's playlist entries (see context_menu.js) -----------------
+  el.listRename.addEventListener('click', function () { const p = currentPlaylist(); if (p) renamePlaylist(p.id); });
+  el.listDelete.addEventListener('click', function () { const p = currentPlaylist(); if (p) deletePlaylist(p.id); });
 
-  P.addMenuItems = function (menu) {
-    [].slice.call(menu.querySelectorAll('.playlist-entry')).forEach(function (b) { b.remove(); });
-    var commands = P.menuCommands;
-    function entry(label, command, fn) {
-      var b = document.createElement('button');
-      b.type = 'button';
-      b.className = 'playlist-entry';
-      b.setAttribute('role', 'menuitem');
-      b.setAttribute('data-command', command);
-      b.textContent = label;
-      commands[command] = fn;
-      menu.appendChild(b);
-    }
-    entry('New playlist from selection', 'newPlaylist', function (tracks) { P.newPlaylist(tracks); });
-    P.playlists.lists.forEach(function (p) {
-      entry('Add to \u201c' + p.name + '\u201d', 'addTo' + p.id, function (tracks) { P.addToPlaylist(p.id, tracks); });
-    });
-    var p = currentPlaylist();
-    if (p) entry('Remove from this playlist', 'removeFromPlaylist', function (tracks) { model.removePlaylistEntries(p.id, positionsOf(p, tracks)); });
-  };
+  el.listExport.addEventListener('click', function () { const p = currentPlaylist(); if (p) exportPlaylist(p.id); });
 
-  // ---- the header's playlist buttons, export and import --------------------------
-
-  el.listRename.addEventListener('click', function () { var p = currentPlaylist(); if (p) P.renamePlaylist(p.id); });
-  el.listDelete.addEventListener('click', function () { var p = currentPlaylist(); if (p) P.deletePlaylist(p.id); });
-
-  // Saved through a download: the Linux shell asks where, WebView2 shows
-  // its own prompt.
-  P.exportPlaylist = function (id) {
-    var p = P.playlists.get(id);
-    if (!p) return;
-    var tracks = P.playlists.tracksOf(id, P.lib.byUrl).map(function (t) {
-      var lay = P.layoutOf(t);
-      return { title: lay.title, artist: lay.artist === core.layout.NO_ARTIST ? '' : lay.artist, url: t.url, duration: t.duration };
-    });
-    var a = document.createElement('a');
-    a.href = URL.createObjectURL(new Blob([m3u.exportM3u8(p.name, tracks)], { type: 'audio/x-mpegurl' }));
-    a.download = m3u.fileName(p.name);
-    document.body.appendChild(a);
-    a.click();
-    a.remove();
-    setTimeout(function () { URL.revokeObjectURL(a.href); }, 60000);
-  };
-  el.listExport.addEventListener('click', function () { var p = currentPlaylist(); if (p) P.exportPlaylist(p.id); });
-
-  // Entries already in the library are matched to it; others join it as
-  // the shell would have delivered them.
-  P.importPlaylist = function (text, fileName) {
-    var parsed = m3u.parseM3u8(text);
-    var match = new m3u.Matcher(P.lib.tracks), urls = [], fresh = [];
-    parsed.urls.forEach(function (u) {
-      var t = match.find(u);
-      if (t) urls.push(t.url); else { fresh.push(m3u.recordFromUrl(u)); urls.push(u); }
-    });
-    if (fresh.length) model.addRecords(fresh, 0, fresh.length, { added: 0, duplicates: 0, skipped: 0 });
-    var name = parsed.name || String(fileName || '').replace(/\.m3u8?$/i, '') || 'Imported playlist';
-    var p = model.createPlaylist(name, urls);
-    model.setSource({ kind: 'playlist', id: p.id });
-    P.announce('Imported \u201c' + p.name + '\u201d: ' + core.plural(p.urls.length, 'track', 'tracks') +
-      (fresh.length ? ' \u00b7 ' + fresh.length.toLocaleString('en-US') + ' new to the library' : '') +
-      (parsed.skipped.length ? ' \u00b7 ' + core.plural(parsed.skipped.length, 'entry', 'entries') + ' without an absolute path skipped' : ''));
-    return p;
-  };
-
-  var input = P.$('import-playlist');
-  P.$('import-playlist-btn').addEventListener('click', function () { input.click(); });
+  const input = $('import-playlist');
+  $('import-playlist-btn').addEventListener('click', function () { input.click(); });
   input.addEventListener('change', function () {
-    var file = input.files && input.files[0];
+    const file = input.files && input.files[0];
     input.value = '';
     if (!file) return;
-    file.text().then(function (text) { P.importPlaylist(text, file.name); }, function () {
-      P.announce('The playlist file could not be read');
+    file.text().then(function (text) { importPlaylist(text, file.name); }, function () {
+      announce('The playlist file could not be read');
     });
   });
-})();
+}

@@ -1,20 +1,23 @@
 /* Sonabel player: the search box. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, el = P.el, state = P.state;
+import { el } from './dom.js';
+import { query, setQuery } from './shown.js';
+import { clearSelection } from './selection.js';
+import { loaded } from './playback.js';
+import { scrollToTrack } from './view.js';
 
-  el.search.addEventListener('input', function () {
-    if (state.selection.size) { state.selection = new Set(); P.selectionChanged(); }
+// Empties the search; false when there was nothing to clear.
+export function clearSearch() {
+  if (!query && !el.search.value) return false;
+  el.search.value = '';
+  setQuery('');
+  scrollToTrack(loaded);
+  return true;
+}
+
+export function wireSearch() {
+  el.search.addEventListener('input', () => {
+    clearSelection();
     el.viewport.scrollTop = 0;
-    P.refreshView('search');
+    setQuery(el.search.value);
   });
-
-  // Empties the search; false when there was nothing to clear.
-  P.clearSearch = function () {
-    if (!el.search.value) return false;
-    el.search.value = '';
-    P.refreshView();
-    if (state.current) P.scrollToIndex(state.view.indexOf(state.current));
-    return true;
-  };
-})();
+}

@@ -1,94 +1,83 @@
-/* Sonabel player: selecting rows with the mouse and the keyboard, and
-   removing the selection. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, core = P.core, el = P.el, state = P.state;
+/* Sonabel player: the selected rows of the list shown, the cursor (the
+   row the keyboard is on) and the anchor (where a Shift range starts),
+   changed only here. Every change emits 'selection'. */
+import { emit } from './events.js';
+import { view } from './shown.js';
 
-  function selectOnly(t) {
-    state.selection = new Set(t ? [t] : []);
-    state.anchor = state.cursor = t;
-  }
-  P.selectOnly = selectOnly;
+/** @typedef {import('./library.js').Track} Track */
 
-  function selectRange(from, to, add) {
-    var a = state.view.indexOf(from), b = state.view.indexOf(to);
-    if (a < 0) a = b;
-    if (!add) state.selection = new Set();
-    for (var i = Math.min(a, b); i <= Math.max(a, b); i++) state.selection.add(state.view[i]);
-    state.cursor = to;
-  }
+/** @type {Set<Track>} */
+let chosen = new Set();
+/** @type {Track | null} */
+export let cursor = null;
+/** @type {Track | null} */
+export let anchor = null;
 
-  function selectionChanged() {
-    var n = state.selection.size;
-    el.selInfo.textContent = n ? core.plural(n, 'track', 'tracks') + ' selected' : '';
-    el.removeSel.disabled = n === 0;
-    P.render();
-  }
-  P.selectionChanged = selectionChanged;
+// ---- reads ----------------------------------------------------------------
 
-  el.viewport.addEventListener('mousedown', function (e) {
-    var t = P.rowTrack(e.target);
-    if (!t || e.button !== 0) return;
-    if (e.shiftKey) e.preventDefault(); // no text selection on shift-click
-    el.grid.focus({ preventScroll: true });
-  });
+/** @param {Track} t */
+export function isSelected(t) { return chosen.has(t); }
+export function selectedCount() { return chosen.size; }
+/** The selected tracks in the order shown. */
+export function selectedInView() { return view.filter((t) => chosen.has(t)); }
+/** The selection as a set of its own, for a removal. */
+export function selectedSet() { return new Set(chosen); }
+/** What a view keeps for when the user comes back to it. */
+export function snapshot() { return { chosen, cursor, anchor }; }
 
-  el.viewport.addEventListener('click', function (e) {
-    var t = P.rowTrack(e.target);
-    if (!t) return;
-    if (e.shiftKey && state.anchor) selectRange(state.anchor, t, e.ctrlKey || e.metaKey);
-    else if (e.ctrlKey || e.metaKey) {
-      if (state.selection.has(t)) state.selection.delete(t); else state.selection.add(t);
-      state.anchor = state.cursor = t;
-    } else selectOnly(t);
-    selectionChanged();
-  });
+// ---- changes --------------------------------------------------------------
 
-  el.viewport.addEventListener('dblclick', function (e) {
-    var t = P.rowTrack(e.target);
-    if (t) { selectOnly(t); selectionChanged(); P.playFromList(t); }
-  });
+function changed() { emit('selection'); }
 
-  P.moveCursor = function (delta, extend) {
-    var view = state.view;
-    if (!view.length) return;
-    var n = state.cursor ? view.indexOf(state.cursor) : -1;
-    if (n < 0) n = delta > 0 ? -1 : view.length;
-    n = Math.max(0, Math.min(view.length - 1, n + delta));
-    var t = view[n];
-    if (extend && state.anchor) selectRange(state.anchor, t, false);
-    else selectOnly(t);
-    P.scrollToIndex(n);
-    selectionChanged();
-  };
+/** @param {Track | null} t */
+export function selectOnly(t) {
+  chosen = new Set(t ? [t] : []);
+  anchor = cursor = t;
+  changed();
+}
 
-  P.selectAll = function () {
-    state.selection = new Set(state.view);
-    if (!state.cursor && state.view.length) state.cursor = state.view[0];
-    selectionChanged();
-  };
+// From the anchor to `to`, in the order shown; `add` keeps what was selected.
+/** @param {Track} to @param {boolean} add */
+export function selectRange(to, add) {
+  let a = anchor ? view.indexOf(anchor) : -1;
+  const b = view.indexOf(to);
+  if (a < 0) a = b;
+  if (!add) chosen = new Set();
+  for (let i = Math.min(a, b); i <= Math.max(a, b); i++) chosen.add(view[i]);
+  cursor = to;
+  changed();
+}
 
-  // Removes tracks and says so, with a way back until the next removal.
-  P.removeTracks = function (gone, what) {
-    if (!gone.size) return;
-    var view = state.view, next = null;
-    // Keep the cursor near where the removed rows were.
-    var at = state.cursor ? view.indexOf(state.cursor) : -1;
-    for (var i = at; i >= 0 && i < view.length; i++) if (!gone.has(view[i])) { next = view[i]; break; }
-    var n = P.model.removeTracks(gone);
-    state.selection = new Set();
-    state.anchor = state.cursor = next;
-    selectionChanged();
-    P.announce(what || 'Removed ' + core.plural(n, 'track', 'tracks'), { undo: true });
-  };
+/** @param {Track} t */
+export function toggleSelected(t) {
+  if (chosen.has(t)) chosen.delete(t); else chosen.add(t);
+  anchor = cursor = t;
+  changed();
+}
 
-  P.undoRemoval = function () {
-    var n = P.model.undoRemoval();
-    if (n) P.announce('Put back ' + core.plural(n, 'track', 'tracks'));
-  };
+export function selectAll() {
+  chosen = new Set(view);
+  if (!cursor && view.length) cursor = view[0];
+  changed();
+}
 
-  function removeSelection() { P.removeTracks(state.selection); }
-  P.removeSelection = removeSelection;
+// Nothing selected; the cursor and anchor go to `at` (null: nowhere).
+/** @param {Track | null} [at] */
+export function clearSelection(at) {
+  if (!chosen.size && at === undefined) return;
+  chosen = new Set();
+  if (at !== undefined) anchor = cursor = at;
+  changed();
+}
 
-  el.removeSel.addEventListener('click', removeSelection);
-})();
+// The keyboard's place without a selection (the track restored at start).
+/** @param {Track} t */
+export function placeCursor(t) { anchor = cursor = t; changed(); }
+
+/** @param {{ chosen: Set<Track>, cursor: Track | null, anchor: Track | null } | undefined} kept */
+export function restore(kept) {
+  chosen = kept ? kept.chosen : new Set();
+  cursor = kept ? kept.cursor : null;
+  anchor = kept ? kept.anchor : null;
+  changed();
+}

@@ -2,60 +2,81 @@
    and pauses; "End of track" stops after the current track. It lasts for
    this run only: nobody expects the player to fall asleep by itself the
    next day. */
-(function () {
-  'use strict';
-  var P = window.SonabelPlayer, settings = P.settings;
-  var FADE_OUT_MS = 5000, TICK_MS = 50;
+import { settings } from './settings.js';
+import { setStopAfter } from './playing.js';
+import { audio, applyOutput } from './decks.js';
+import { pause } from './playback.js';
+import { announce } from './status.js';
 
-  var endsAt = 0, timer = 0, fadeTimer = 0, listeners = [];
+const FADE_OUT_MS = 5000, TICK_MS = 50;
 
-  function changed() { listeners.forEach(function (fn) { fn(); }); }
+let endsAt = 0, timer = 0, fadeTimer = 0;
+/** What was chosen: minutes, 'track', or 0 for none. @type {number | 'track'} */
+let chosen = 0;
+/** @type {Array<() => void>} */
+const listeners = [];
 
-  function stopFadeOut() {
-    if (!fadeTimer) return;
-    clearInterval(fadeTimer);
-    fadeTimer = 0;
-    P.applyOutput();
-  }
+function changed() { listeners.forEach((fn) => fn()); }
 
-  function fallAsleep() {
-    timer = 0;
-    endsAt = 0;
-    var start = performance.now();
-    fadeTimer = setInterval(function () {
-      var k = (performance.now() - start) / FADE_OUT_MS;
-      if (k < 1 && !P.audio.paused) { P.audio.volume = settings.volume * (1 - k); return; }
-      stopFadeOut();
-      if (!P.audio.paused) {
-        P.pause();
-        P.announce('Sleep timer: playback paused');
-      }
-      changed();
-    }, TICK_MS);
+function stopFadeOut() {
+  if (!fadeTimer) return;
+  clearInterval(fadeTimer);
+  fadeTimer = 0;
+  applyOutput();
+}
+
+function fallAsleep() {
+  timer = 0;
+  endsAt = 0;
+  chosen = 0;
+  const start = performance.now();
+  fadeTimer = setInterval(() => {
+    const k = (performance.now() - start) / FADE_OUT_MS;
+    if (k < 1 && !audio.paused) { audio.volume = settings.volume * (1 - k); return; }
+    stopFadeOut();
+    if (!audio.paused) {
+      pause();
+      announce('Sleep timer: playback paused');
+    }
     changed();
-  }
+  }, TICK_MS);
+  changed();
+}
 
-  P.sleepTimer = {
-    // `minutes` may be a fraction; 'track' stops after the current track.
-    start: function (minutes) {
-      P.sleepTimer.cancel();
-      if (minutes === 'track') {
-        P.model.setStopAfter(true);
-      } else if (minutes > 0) {
-        endsAt = Date.now() + minutes * 60000;
-        timer = setTimeout(fallAsleep, minutes * 60000);
-      }
-      changed();
-    },
-    cancel: function () {
-      clearTimeout(timer);
-      timer = 0;
-      endsAt = 0;
-      stopFadeOut();
-      changed();
-    },
-    // Milliseconds left, or 0 when no time is set.
-    remaining: function () { return endsAt ? Math.max(0, endsAt - Date.now()) : 0; },
-    onChange: function (fn) { listeners.push(fn); }
-  };
-})();
+// `minutes` may be a fraction; 'track' stops after the current track.
+/** @param {number | 'track'} minutes */
+export function startSleepTimer(minutes) {
+  cancelSleepTimer();
+  if (minutes === 'track') {
+    chosen = 'track';
+    setStopAfter(true);
+  } else if (minutes > 0) {
+    chosen = minutes;
+    endsAt = Date.now() + minutes * 60000;
+    timer = setTimeout(fallAsleep, minutes * 60000);
+  }
+  changed();
+}
+
+export function cancelSleepTimer() {
+  clearTimeout(timer);
+  timer = 0;
+  endsAt = 0;
+  chosen = 0;
+  stopFadeOut();
+  changed();
+}
+
+// "End of track" is done, or the stop-after it set was turned off.
+export function trackTimerEnded() {
+  if (chosen !== 'track') return;
+  chosen = 0;
+  changed();
+}
+
+/** Milliseconds left, or 0 when no time is set. */
+export function sleepRemaining() { return endsAt ? Math.max(0, endsAt - Date.now()) : 0; }
+/** What runs: minutes, 'track', or 0. */
+export function sleepChoice() { return chosen; }
+/** @param {() => void} fn */
+export function onSleepChange(fn) { listeners.push(fn); }

@@ -4,17 +4,12 @@
    removed, so removing a track near the start of 100,000 writes one chunk,
    not twenty. The reader just joins the chunks in key order. No DOM here,
    so Node tests it. */
-(function (root, factory) {
-  var made = factory();
-  if (typeof module !== 'undefined' && module.exports) module.exports = made;
-  else root.SonabelCore.ChunkLayout = made.ChunkLayout; // no name of its own on window
-})(typeof self !== 'undefined' ? self : this, function () {
-  'use strict';
 
-  // `sizes[c]` is how many tracks chunk c holds; they add up to the
-  // library's size. `stored` is how many chunk keys exist in the store, so
-  // that keys no longer used get deleted.
-  function ChunkLayout(full) {
+// `sizes[c]` is how many tracks chunk c holds; they add up to the
+// library's size. `stored` is how many chunk keys exist in the store, so
+// that keys no longer used get deleted.
+class ChunkLayout {
+  constructor(full) {
     this.full = full;
     this.sizes = [];
     this.stored = 0;
@@ -24,72 +19,74 @@
   // was unpacked; otherwise (entries dropped as damaged) the library is
   // laid out anew and every chunk is due, so a later partial write cannot
   // mix the two layouts. Returns the chunks due for writing.
-  ChunkLayout.prototype.read = function (chunkLengths, librarySize) {
-    var sum = 0;
-    for (var c = 0; c < chunkLengths.length; c++) sum += chunkLengths[c];
+  read(chunkLengths, librarySize) {
+    let sum = 0;
+    for (let c = 0; c < chunkLengths.length; c++) sum += chunkLengths[c];
     this.stored = chunkLengths.length;
     if (sum === librarySize) { this.sizes = chunkLengths.slice(); return []; }
     this.sizes = [];
     return this.relayout(0, librarySize);
-  };
+  }
 
-  ChunkLayout.prototype.startOf = function (c) {
-    var at = 0;
-    for (var i = 0; i < c; i++) at += this.sizes[i];
+  startOf(c) {
+    let at = 0;
+    for (let i = 0; i < c; i++) at += this.sizes[i];
     return at;
-  };
+  }
 
   // The chunk holding position `pos`.
-  ChunkLayout.prototype.chunkAt = function (pos) {
-    var at = 0;
-    for (var c = 0; c < this.sizes.length; c++) {
+  chunkAt(pos) {
+    let at = 0;
+    for (let c = 0; c < this.sizes.length; c++) {
       at += this.sizes[c];
       if (pos < at) return c;
     }
     return this.sizes.length - 1;
-  };
+  }
 
   // Everything from position `from` on changed (a batch appended, removed
   // tracks put back): the chunks before it stay, the rest are filled anew.
   // Returns the chunks due, including keys to delete.
-  ChunkLayout.prototype.relayout = function (from, librarySize) {
-    var keep = 0, at = 0;
+  relayout(from, librarySize) {
+    let keep = 0, at = 0;
     while (keep < this.sizes.length && at + this.sizes[keep] <= from) at += this.sizes[keep++];
     // A partly filled chunk just before the change takes the new tracks
     // first, and empty ones are not kept ahead of them.
     while (keep > 0 && (this.sizes[keep - 1] === 0 || (at === from && this.sizes[keep - 1] < this.full))) {
       at -= this.sizes[--keep];
     }
-    var before = Math.max(this.sizes.length, this.stored);
+    const before = Math.max(this.sizes.length, this.stored);
     this.sizes.length = keep;
     for (; at < librarySize; at += this.full) this.sizes.push(Math.min(this.full, librarySize - at));
     return range(keep, Math.max(before, this.sizes.length));
-  };
+  }
 
   // Tracks left the library; `oldPositions` are where they were, in rising
   // order. Only the chunks that held them are due. Once removals have left
   // twice as many chunks as needed, everything is laid out anew.
-  ChunkLayout.prototype.remove = function (oldPositions, librarySize) {
-    var due = [], c = 0, end = this.sizes[0] || 0;
-    for (var i = 0; i < oldPositions.length; i++) {
+  remove(oldPositions, librarySize) {
+    const due = [];
+    let c = 0;
+    let end = this.sizes[0] || 0;
+    for (let i = 0; i < oldPositions.length; i++) {
       while (oldPositions[i] >= end && c < this.sizes.length - 1) end += this.sizes[++c];
       // Sizes shrink only once every position is placed, as positions are old.
       if (due[due.length - 1] !== c) due.push(c);
       if (--this.sizes[c] < 0) { this.sizes = []; return this.relayout(0, librarySize); } // out of step: start over
     }
-    var needed = Math.ceil(librarySize / this.full);
+    const needed = Math.ceil(librarySize / this.full);
     if (this.sizes.length > 2 * needed + 1) return this.relayout(0, librarySize);
     return due;
-  };
-
-  // The stored keys now match the layout.
-  ChunkLayout.prototype.written = function () { this.stored = this.sizes.length; };
-
-  function range(a, b) {
-    var out = [];
-    for (var c = a; c < b; c++) out.push(c);
-    return out;
   }
 
-  return { ChunkLayout: ChunkLayout };
-});
+  // The stored keys now match the layout.
+  written() { this.stored = this.sizes.length; }
+}
+
+function range(a, b) {
+  const out = [];
+  for (let c = a; c < b; c++) out.push(c);
+  return out;
+}
+
+export { ChunkLayout };

@@ -1,46 +1,49 @@
 /* Sonabel player: where the library and the settings are kept. The library
-   lives in IndexedDB in chunks of packed tracks (see core.js), which keeps
-   100,000 tracks to a few dozen records that load in one pass. */
-(function (root) {
-  'use strict';
-  var core = root.SonabelCore;
-  var DB_NAME = 'sonabel';
-  var STORE = 'library';
-  var SETTINGS_KEY = 'sonabel.settings';
-  var PIN_KEY = 'sonabel.alwaysOnTop';
+   lives in IndexedDB in chunks of packed tracks (see core/stored_library.js),
+   which keeps 100,000 tracks to a few dozen records that load in one pass. */
+import { Library } from './core/library.js';
+import { STORE_VERSION, CHUNK_SIZE, packRange, unpackLibrary } from './core/stored_library.js';
+import { ChunkLayout } from './core/chunk_layout.js';
+import { parseSettings, serializeSettings, defaultSettings } from './core/settings_format.js';
 
-  // Marks for the benchmark's restore figures.
-  function mark(name) {
-    try { performance.mark(name); } catch (e) { /* no timing here */ }
-  }
+const DB_NAME = 'sonabel';
+const STORE = 'library';
+const SETTINGS_KEY = 'sonabel.settings';
+const PIN_KEY = 'sonabel.alwaysOnTop';
 
-  function openDb() {
-    return new Promise(function (resolve, reject) {
-      var req;
-      try { req = indexedDB.open(DB_NAME, 1); } catch (e) { reject(e); return; }
-      req.onupgradeneeded = function () {
-        if (!req.result.objectStoreNames.contains(STORE)) req.result.createObjectStore(STORE);
-      };
-      req.onsuccess = function () { resolve(req.result); };
-      req.onerror = function () { reject(req.error); };
-      req.onblocked = function () { reject(new Error('database blocked')); };
-    });
-  }
+// Marks for the benchmark's restore figures.
+function mark(name) {
+  try { performance.mark(name); } catch (e) { /* no timing here */ }
+}
 
-  // Structural changes (a batch, a removal, a clear) go out at once;
-  // duration and playability updates are gathered for at most this long.
-  var GATHER_MS = 1000;
+function openDb() {
+  return new Promise(function (resolve, reject) {
+    let req;
+    try { req = indexedDB.open(DB_NAME, 1); } catch (e) { reject(e); return; }
+    req.onupgradeneeded = function () {
+      if (!req.result.objectStoreNames.contains(STORE)) req.result.createObjectStore(STORE);
+    };
+    req.onsuccess = function () { resolve(req.result); };
+    req.onerror = function () { reject(req.error); };
+    req.onblocked = function () { reject(new Error('database blocked')); };
+  });
+}
 
-  // `source` returns the library to write and `contextSource` the play
-  // context as stored (see play_context.js); writes wait until load() is
-  // done, so nothing can overwrite stored tracks before they were read.
-  function LibraryStore(source, contextSource) {
+// Structural changes (a batch, a removal, a clear) go out at once;
+// duration and playability updates are gathered for at most this long.
+const GATHER_MS = 1000;
+
+// `source` returns the library to write and `contextSource` the play
+// context as stored (see core/play_context.js); writes wait until load() is
+// done, so nothing can overwrite stored tracks before they were read.
+class LibraryStore {
+  constructor(source, contextSource) {
     this.source = source;
     this.contextSource = contextSource || function () { return null; };
     this.loaded = false;
     this.db = null;
     this.dirty = new Set();   // chunk numbers to write
-    this.layout = new core.ChunkLayout(core.CHUNK_SIZE);
+    this.layout = new ChunkLayout(CHUNK_SIZE);
     this.contextDirty = false;
     this.playlistsDirty = false;
     this.playlistsSource = function () { return null; };
@@ -48,127 +51,127 @@
     this.due = Infinity;      // when the pending timer fires
     this.writing = null;
     this.context = null;      // the stored play context, as load() found it
+    this.playlists = null;    // the stored playlists, likewise
+    /** @type {null | (() => void)} called when a write failed */
+    this.onfail = null;
+    this.changedAt = 0;       // for the benchmark's save latency
+    this.issuedAt = 0;
+    this.savedAt = 0;
   }
 
   // Resolves with a library; any failure (no IndexedDB, damaged records)
   // gives an empty one, so the page always starts.
-  LibraryStore.prototype.load = function () {
-    var self = this;
+  load() {
+    const self = this;
     return openDb().then(function (db) {
       self.db = db;
       return new Promise(function (resolve) {
-        var tx = db.transaction(STORE, 'readonly');
-        var st = tx.objectStore(STORE);
-        var metaReq = st.get('meta');
-        var contextReq = st.get('context');
-        var playlistsReq = st.get('playlists');
-        var allReq = st.getAll(IDBKeyRange.bound(0, Infinity));
+        const tx = db.transaction(STORE, 'readonly');
+        const st = tx.objectStore(STORE);
+        const metaReq = st.get('meta');
+        const contextReq = st.get('context');
+        const playlistsReq = st.get('playlists');
+        const allReq = st.getAll(IDBKeyRange.bound(0, Infinity));
         tx.oncomplete = function () {
-          var chunks = allReq.result || [];
+          const chunks = allReq.result || [];
           self.context = contextReq.result === undefined ? null : contextReq.result;
           self.playlists = playlistsReq.result === undefined ? null : playlistsReq.result;
           mark('sonabel-read');
-          var lib = core.unpackLibrary(metaReq.result, chunks);
+          const lib = unpackLibrary(metaReq.result, chunks);
           // Damaged chunks are laid out anew with the next write.
           self.layout.read(chunks.map(function (c) { return Array.isArray(c) ? c.length : 0; }), lib.size())
             .forEach(function (c) { self.dirty.add(c); });
           resolve(lib);
           mark('sonabel-unpacked');
         };
-        tx.onerror = tx.onabort = function () { resolve(new core.Library()); };
+        tx.onerror = tx.onabort = function () { resolve(new Library()); };
       });
-    }).catch(function () { return new core.Library(); }).then(function (lib) {
+    }).catch(function () { return new Library(); }).then(function (lib) {
       self.loaded = true;
       if (self.contextDirty || self.playlistsDirty) self.schedule(0);
       return lib;
     });
-  };
+  }
 
   // Everything from position `from` on changed (a batch, an undo). Changes
   // made before the stored library is read are not this library's: the
   // page adds an early batch again once it is.
-  LibraryStore.prototype.touch = function (lib, from) {
+  touch(lib, from) {
     if (from < 0 || !this.loaded) return;
     this.changed(this.layout.relayout(from, lib.size()));
-  };
+  }
 
   // Tracks left the library; they still hold their old positions.
-  LibraryStore.prototype.touchRemoved = function (lib, removed) {
+  touchRemoved(lib, removed) {
     if (!removed.length || !this.loaded) return;
     this.changed(this.layout.remove(removed.map(function (t) { return t.index; }), lib.size()));
-  };
+  }
 
   // Membership changes are written at once, before the views catch up
   // with them: a large batch keeps the page busy for a while after.
-  LibraryStore.prototype.changed = function (chunks) {
-    for (var i = 0; i < chunks.length; i++) this.dirty.add(chunks[i]);
+  changed(chunks) {
+    for (let i = 0; i < chunks.length; i++) this.dirty.add(chunks[i]);
     this.changedAt = Date.now(); // for the benchmark's save latency
     this.contextDirty = true; // positions in the context may have moved
     this.flush();
-  };
+  }
 
   // One track's duration or playability changed: gathered with others.
-  LibraryStore.prototype.touchTrack = function (lib, t) {
+  touchTrack(lib, t) {
     if (!this.loaded) return;
     this.dirty.add(this.layout.chunkAt(t.index));
     this.schedule(GATHER_MS);
-  };
+  }
 
-  LibraryStore.prototype.touchContext = function () {
+  touchContext() {
     this.contextDirty = true;
     this.schedule(0);
-  };
+  }
 
-  LibraryStore.prototype.touchPlaylists = function () {
+  touchPlaylists() {
     this.playlistsDirty = true;
     this.schedule(0);
-  };
+  }
 
   // A later change never postpones a write already due: a steady stream of
   // updates (scrolling measures durations) cannot starve the store.
-  LibraryStore.prototype.schedule = function (delay) {
-    var self = this, due = Date.now() + delay;
+  schedule(delay) {
+    const self = this, due = Date.now() + delay;
     if (this.timer && due >= this.due) return;
     clearTimeout(this.timer);
     this.due = due;
     this.timer = setTimeout(function () { self.timer = 0; self.due = Infinity; self.flush(); }, delay);
-  };
+  }
 
-  LibraryStore.prototype.pending = function () {
+  pending() {
     return this.dirty.size > 0 || this.contextDirty || this.playlistsDirty || !!this.writing;
-  };
-
-  function sumOf(list) {
-    var n = 0;
-    for (var i = 0; i < list.length; i++) n += list[i];
-    return n;
   }
 
   // Writes the dirty chunks, the meta record and the play context in one
   // transaction, every request issued from this one task: a reload never
   // sees half an update, and a page going away cannot cut one short.
-  LibraryStore.prototype.flush = function () {
-    var self = this;
+  flush() {
+    const self = this;
     clearTimeout(this.timer);
     this.timer = 0;
     this.due = Infinity;
     if (!this.loaded || !this.db || !(this.dirty.size || this.contextDirty || this.playlistsDirty)) return this.writing || Promise.resolve();
     // No waiting for a write still in flight: IndexedDB runs transactions
     // on one store in the order they were made, so this one lands after it.
-    var lib = this.source();
+    const lib = this.source();
     if (sumOf(this.layout.sizes) !== lib.size()) {
       // Out of step with the library (never expected): write it all anew
       // rather than let a reader cut the library short.
       this.layout.sizes = [];
       this.layout.relayout(0, lib.size()).forEach(function (c) { self.dirty.add(c); });
     }
-    var chunks = Array.from(this.dirty);
-    var withContext = this.contextDirty, withPlaylists = this.playlistsDirty;
+    const chunks = Array.from(this.dirty);
+    const withContext = this.contextDirty, withPlaylists = this.playlistsDirty;
     this.dirty.clear();
     this.contextDirty = false;
     this.playlistsDirty = false;
-    var sizes = this.layout.sizes.slice(), count = sizes.length;
-    var write = this.writing = new Promise(function (resolve) {
+    const sizes = this.layout.sizes.slice(), count = sizes.length;
+    const write = this.writing = new Promise(function (resolve) {
       function failed(e) {
         if (e && e.preventDefault) e.preventDefault();
         // Nothing of it was written: keep it for the next attempt.
@@ -177,22 +180,22 @@
         if (withPlaylists) self.playlistsDirty = true;
         resolve(false);
       }
-      var tx;
+      let tx;
       try {
         tx = self.db.transaction(STORE, 'readwrite');
         tx.oncomplete = function () { self.layout.stored = count; self.savedAt = Date.now(); resolve(true); };
         tx.onerror = tx.onabort = failed;
-        var st = tx.objectStore(STORE);
+        const st = tx.objectStore(STORE);
         // A snapshot: removing or clearing makes a new array, and tracks
         // added meanwhile are beyond `size` and go with the next write.
-        var tracks = lib.tracks, size = tracks.length;
-        var starts = [0];
-        for (var k = 0; k < count; k++) starts.push(starts[k] + sizes[k]);
-        for (var i = 0; i < chunks.length; i++) {
-          var c = chunks[i];
-          if (c < count) st.put(core.packRange(tracks, starts[c], starts[c + 1]), c); else st.delete(c);
+        const tracks = lib.tracks, size = tracks.length;
+        const starts = [0];
+        for (let k = 0; k < count; k++) starts.push(starts[k] + sizes[k]);
+        for (let i = 0; i < chunks.length; i++) {
+          const c = chunks[i];
+          if (c < count) st.put(packRange(tracks, starts[c], starts[c + 1]), c); else st.delete(c);
         }
-        st.put({ version: core.STORE_VERSION, count: size, chunkSize: core.CHUNK_SIZE }, 'meta');
+        st.put({ version: STORE_VERSION, count: size, chunkSize: CHUNK_SIZE }, 'meta');
         if (withContext) st.put(self.contextSource(), 'context');
         if (withPlaylists) st.put(self.playlistsSource(), 'playlists');
         if (tx.commit) tx.commit();
@@ -206,33 +209,36 @@
       return ok;
     });
     return write;
-  };
+  }
 
   // Resolves once what is pending is written, or after `limit` ms at most.
-  LibraryStore.prototype.settle = function (limit) {
-    var done = this.flush();
+  settle(limit) {
+    const done = this.flush();
     return Promise.race([done, new Promise(function (r) { setTimeout(r, limit); })]);
-  };
-
-  function loadSettings() {
-    try { return core.parseSettings(localStorage.getItem(SETTINGS_KEY)); } catch (e) { return core.defaultSettings(); }
   }
+}
 
-  function saveSettings(s) {
-    try { localStorage.setItem(SETTINGS_KEY, core.serializeSettings(s)); } catch (e) { /* storage full or off */ }
-  }
+function sumOf(list) {
+  let n = 0;
+  for (let i = 0; i < list.length; i++) n += list[i];
+  return n;
+}
 
-  // Keep-on-top lasts as long as the window does, like the shell's own flag.
-  function loadPinned() {
-    try { return sessionStorage.getItem(PIN_KEY) === '1'; } catch (e) { return false; }
-  }
+function loadSettings() {
+  try { return parseSettings(localStorage.getItem(SETTINGS_KEY)); } catch (e) { return defaultSettings(); }
+}
 
-  function savePinned(on) {
-    try { sessionStorage.setItem(PIN_KEY, on ? '1' : '0'); } catch (e) { /* ignore */ }
-  }
+function saveSettings(s) {
+  try { localStorage.setItem(SETTINGS_KEY, serializeSettings(s)); } catch (e) { /* storage full or off */ }
+}
 
-  root.SonabelStore = {
-    LibraryStore: LibraryStore, loadSettings: loadSettings, saveSettings: saveSettings,
-    loadPinned: loadPinned, savePinned: savePinned, SETTINGS_KEY: SETTINGS_KEY, DB_NAME: DB_NAME
-  };
-})(self);
+// Keep-on-top lasts as long as the window does, like the shell's own flag.
+function loadPinned() {
+  try { return sessionStorage.getItem(PIN_KEY) === '1'; } catch (e) { return false; }
+}
+
+function savePinned(on) {
+  try { sessionStorage.setItem(PIN_KEY, on ? '1' : '0'); } catch (e) { /* ignore */ }
+}
+
+export { LibraryStore, loadSettings, saveSettings, loadPinned, savePinned, SETTINGS_KEY, DB_NAME };

@@ -1,0 +1,113 @@
+/* Sonabel player: the orders a list of tracks can be shown in. */
+import { fold } from './text.js';
+import { isValidRecord, keyOf } from './library.js';
+
+// Natural order of paths: digit runs compare by value, so "Track 2"
+// comes before "Track 10". Keys are made once, then compared as strings.
+const DIGITS = /\d+/g;
+// Each digit run gets its length in front, leading zeros dropped.
+function padRun(d) {
+  let i = 0;
+  while (i < d.length - 1 && d.charCodeAt(i) === 0x30) i++;
+  const v = i ? d.slice(i) : d;
+  return String.fromCharCode(0x30 + Math.min(v.length, 40)) + v;
+}
+function naturalKey(s) {
+  return s.toLowerCase().replace(DIGITS, padRun);
+}
+
+// The records of one batch in natural order of their urls; records that
+// are not usable keep their place at the end, to be counted as skipped.
+function naturalOrder(records) {
+  const keyed = [], bad = [];
+  for (let i = 0; i < records.length; i++) {
+    const r = records[i];
+    if (isValidRecord(r)) keyed.push([naturalKey(r.url), i, r]); else bad.push(r);
+  }
+  keyed.sort(function (a, b) { return cmpStr(a[0], b[0]) || a[1] - b[1]; });
+  const out = new Array(keyed.length);
+  for (let j = 0; j < keyed.length; j++) out[j] = keyed[j][2];
+  return out.concat(bad);
+}
+
+const SORT_KEYS = ['index', 'title', 'artist', 'album', 'albumArtist', 'trackNo', 'format', 'duration', 'plays', 'added', 'folder'];
+
+function cmpStr(a, b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+// Keys of a folder's tracks, made once per folder: the layout shares one
+// folder object among them.
+function folderKeys(f) {
+  if (f.sortKeys) return f.sortKeys;
+  const album = fold(f.album) + '\u0000' + f.albumUrl;
+  return (f.sortKeys = { album: album, albumArtist: fold(f.albumArtist) + '\u0000' + album, folder: fold(f.name) + '\u0000' + f.url });
+}
+
+// A track's place in its album: disc, then track number (unnumbered
+// last), written to compare as text.
+function albumPlace(l) { return '\u0000' + (100 + l.disc) + (10000 + (l.track || 9999)); }
+
+// Text columns sort on folded keys made once per sort: [key, track] pairs.
+// `lay` gives a track's tags (tags.js), so that a column sorts
+// by what it shows; without one, title and artist use the record.
+const SORT_TEXT = {
+  title: function (t, lay) {
+    if (!lay) return keyOf(t);
+    const l = lay(t);
+    return fold(l.title) + '\u0000' + fold(l.artist);
+  },
+  artist: function (t, lay) {
+    const l = lay ? lay(t) : t;
+    return fold(l.artist) + '\u0000' + fold(l.title);
+  },
+  format: function (t) { return t.format + '\u0000' + fold(t.artist) + '\u0000' + fold(t.title); },
+  album: function (t, lay) { const l = lay(t); return folderKeys(l.folder).album + albumPlace(l); },
+  albumArtist: function (t, lay) { const l = lay(t); return folderKeys(l.folder).albumArtist + albumPlace(l); },
+  folder: function (t, lay) { return folderKeys(lay(t).folder).folder + '\u0000' + naturalKey(t.url.slice(t.url.lastIndexOf('/') + 1)); }
+};
+
+// Number columns; null is unknown, which stays last whichever way the
+// column is sorted.
+const SORT_NUMBER = {
+  duration: function (t) { return t.duration; },
+  trackNo: function (t, lay) { return lay(t).track || null; },
+  plays: function (t) { return t.plays; },
+  added: function (t) { return t.added || null; }
+};
+
+const NEEDS_LAYOUT = { album: 1, albumArtist: 1, folder: 1, trackNo: 1 };
+
+// The tracks in the given order, as a new array; equal keys keep the order
+// added. `tagsOf` gives a track's layout; keys that need one and have
+// none keep the order given.
+function sortTracks(tracks, key, dir, tagsOf) {
+  let out, i;
+  if (NEEDS_LAYOUT[key] && !tagsOf) return tracks.slice();
+  if (SORT_TEXT[key]) {
+    const make = SORT_TEXT[key];
+    const pairs = new Array(tracks.length);
+    for (i = 0; i < tracks.length; i++) pairs[i] = [make(tracks[i], tagsOf), tracks[i]];
+    pairs.sort(function (a, b) { return cmpStr(a[0], b[0]) || a[1].index - b[1].index; });
+    out = new Array(pairs.length);
+    for (i = 0; i < pairs.length; i++) out[i] = pairs[i][1];
+    if (dir === 'desc') out.reverse();
+    return out;
+  }
+  if (SORT_NUMBER[key]) {
+    const value = SORT_NUMBER[key], known = [], unknown = [];
+    for (i = 0; i < tracks.length; i++) {
+      const v = value(tracks[i], tagsOf);
+      if (v === null) unknown.push(tracks[i]); else known.push([v, tracks[i]]);
+    }
+    known.sort(function (a, b) { return a[0] - b[0] || a[1].index - b[1].index; });
+    unknown.sort(function (a, b) { return a.index - b.index; });
+    if (dir === 'desc') known.reverse();
+    out = new Array(known.length);
+    for (i = 0; i < known.length; i++) out[i] = known[i][1];
+    return out.concat(unknown);
+  }
+  out = tracks.slice();
+  if (dir === 'desc') out.reverse();
+  return out;
+}
+
+export { SORT_KEYS, sortTracks, naturalKey, naturalOrder };

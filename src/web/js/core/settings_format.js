@@ -1,0 +1,49 @@
+/* Sonabel player: the settings as stored, each value checked on its own. */
+import { SORT_KEYS } from './order.js';
+import { defaultColumns, parseColumns } from './column_table.js';
+
+const REPEAT = ['off', 'all', 'one'];
+
+function defaultSettings() {
+  return {
+    volume: 0.8, muted: false, shuffle: false, repeat: 'off',
+    sortKey: 'index', sortDir: 'asc', lastUrl: null, lastPosition: 0,
+    speed: 1, crossfade: 0,
+    columns: defaultColumns() // the list's columns in order, with their widths
+  };
+}
+
+const SPEED_MIN = 0.5, SPEED_MAX = 2, CROSSFADE_MAX = 10;
+function within(x, lo, hi) { return typeof x === 'number' && isFinite(x) && x >= lo && x <= hi; }
+
+// Each setting is taken on its own merits: one bad value falls back to its
+// default without costing the others.
+function parseSettings(text) {
+  const s = defaultSettings();
+  let raw;
+  if (typeof text !== 'string') return s;
+  try { raw = JSON.parse(text); } catch (e) { return s; }
+  if (!raw || typeof raw !== 'object' || Array.isArray(raw)) return s;
+  if (typeof raw.volume === 'number' && raw.volume >= 0 && raw.volume <= 1) s.volume = raw.volume;
+  if (typeof raw.muted === 'boolean') s.muted = raw.muted;
+  if (typeof raw.shuffle === 'boolean') s.shuffle = raw.shuffle;
+  if (REPEAT.indexOf(raw.repeat) >= 0) s.repeat = raw.repeat;
+  if (SORT_KEYS.indexOf(raw.sortKey) >= 0) s.sortKey = raw.sortKey;
+  if (raw.sortDir === 'asc' || raw.sortDir === 'desc') s.sortDir = raw.sortDir;
+  if (typeof raw.lastUrl === 'string' && raw.lastUrl) s.lastUrl = raw.lastUrl;
+  if (typeof raw.lastPosition === 'number' && isFinite(raw.lastPosition) && raw.lastPosition >= 0) s.lastPosition = raw.lastPosition;
+  if (within(raw.speed, SPEED_MIN, SPEED_MAX)) s.speed = raw.speed;
+  if (within(raw.crossfade, 0, CROSSFADE_MAX)) s.crossfade = raw.crossfade;
+  s.columns = parseColumns(raw.columns);
+  return s;
+}
+
+function serializeSettings(s) {
+  return JSON.stringify({
+    volume: s.volume, muted: s.muted, shuffle: s.shuffle, repeat: s.repeat,
+    sortKey: s.sortKey, sortDir: s.sortDir, lastUrl: s.lastUrl, lastPosition: s.lastPosition,
+    speed: s.speed, crossfade: s.crossfade, columns: s.columns
+  });
+}
+
+export { defaultSettings, parseSettings, serializeSettings };

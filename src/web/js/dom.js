@@ -1,0 +1,21 @@
+/* Sonabel player: the page's elements, looked up once. Track text reaches
+   them only through textContent. */
+
+export const $ = (/** @type {string} */ id) => /** @type {any} */ (document.getElementById(id));
+
+export const el = {
+  grid: $('grid'), viewport: $('viewport'), spacer: $('spacer'), empty: $('empty'),
+  noResults: $('no-results'), noResultsText: $('no-results-text'), search: $('search'), status: $('status'),
+  selInfo: $('selection-info'), removeSel: $('remove-selected'), clearLib: $('clear-library'),
+  play: $('play'), prev: $('prev'), next: $('next'), shuffle: $('shuffle'), repeat: $('repeat'),
+  seek: $('seek'), elapsed: $('elapsed'), total: $('total'), mute: $('mute'), volume: $('volume'),
+  nowTitle: $('now-title'), nowArtist: $('now-artist'), nowFormat: $('now-format'),
+  toast: $('toast'), toastText: $('toast-text'), toastUndo: $('toast-undo'), confirm: $('confirm-clear'),
+  pin: $('win-pin'), min: $('win-min'), max: $('win-max'), close: $('win-close'),
+  unavailable: $('unavailable-note'),
+  head: /** @type {HTMLElement} */ (document.querySelector('#grid .row.head')),
+  browse: $('browse'), browseSpacer: $('browse-spacer'), listHead: $('list-head'), listCover: $('list-cover'),
+  listTitle: $('list-title'), listSub: $('list-sub'), listPlay: $('list-play'), listRename: $('list-rename'),
+  listExport: $('list-export'), listDelete: $('list-delete'), listClearSearch: $('list-clear-search'),
+  sidebar: $('sidebar'), sideViews: $('side-views'), sidePlaylists: $('side-playlists'), newPlaylist: $('new-playlist')
+};
