@@ -58,6 +58,15 @@ describe('browse', () => {
     assert.deepEqual((await tiles(page)).map((t) => t.name), ['Glass']);
     await page.fill('#search', 'river');
     assert.deepEqual((await tiles(page)).map((t) => t.name), ['Slow River']);
+    // By keyboard too; Up next shows a track as the list does.
+    await page.focus('#browse');
+    await page.keyboard.press('ArrowRight');
+    await page.keyboard.press('Enter');
+    assert.equal(await page.textContent('#list-title'), 'Slow River');
+    await page.click('.viewport .row:has-text("First")', { button: 'right' });
+    await page.click('.menu button:has-text("Play next")');
+    await page.click('#queue-toggle');
+    assert.deepEqual(await page.$$eval('.queue-item', (e) => e.map((x) => x.title)), ['First \u2014 Night Owls']);
     assert.deepEqual(errors, []);
     await page.close();
   });
@@ -111,6 +120,11 @@ describe('playlists', () => {
     await page.waitForSelector('html[data-ready=true]');
     await side(page, 'Road trip');
     assert.deepEqual(await titles(page), ['Third', 'First', 'Other']);
+    // A search narrows the playlist too, and says so.
+    await page.fill('#search', 'third');
+    assert.match(await page.textContent('#list-sub'), /^Playlist · 1 of 3 tracks match the search/);
+    await page.click('#list-clear-search');
+    assert.deepEqual(await titles(page), ['Third', 'First', 'Other']);
     // Removing a track from the library takes it out; undo puts it back in place.
     await side(page, 'Library');
     await page.click('.viewport .row:has-text("First")');
@@ -119,11 +133,14 @@ describe('playlists', () => {
     assert.deepEqual(await titles(page), ['Third', 'Other']);
     await page.click('#toast-undo');
     assert.deepEqual(await titles(page), ['Third', 'First', 'Other']);
-    // Deleting a playlist can be undone too.
+    // Undo takes back the last destructive action, whatever it was.
+    await page.click('.viewport .row:has-text("Other")');
+    await page.keyboard.press('Delete');
     await page.click('#list-delete');
     assert.equal(await page.$$eval('#side-playlists .side-item', (x) => x.length), 0);
-    await page.click('#toast-undo');
+    await page.keyboard.press('Control+z');
     assert.deepEqual(await page.$$eval('#side-playlists .side-item', (x) => x.map((e) => e.textContent)), ['Road trip']);
+    assert.deepEqual(await titles(page), ['Third', 'First']);
     assert.deepEqual(errors, []);
     await page.close();
   });

@@ -2,7 +2,7 @@
 // the last track and its position), the durations pass, and damaged storage.
 import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { copyFileSync, rmSync, symlinkSync } from 'node:fs';
+import { copyFileSync, readFileSync, rmSync, symlinkSync } from 'node:fs';
 import path from 'node:path';
 import {
   launch, openPlayer, deliver, saved, batchScript, fakeRecords, rows, titles, audioState, makeFixtures, tempDir, recordFor, writeBroken, pageUrl,
@@ -62,6 +62,39 @@ describe('persistence', () => {
     assert.equal(await page.textContent('#status'), '4 tracks · 11 s (durations known for 3)');
     await page.click('#play');
     await page.waitForFunction(() => document.getElementById('audio').currentTime > 3.6);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('what the first release stored comes back as it was', async () => {
+    const stored = JSON.parse(readFileSync(new URL('./fixtures/stored_by_0.1.json', import.meta.url), 'utf8'));
+    const { page, errors } = await openPlayer(await browser.fresh());
+    await page.evaluate(async (entries) => {
+      const db = await new Promise((done) => { const r = indexedDB.open('sonabel', 1); r.onsuccess = () => done(r.result); });
+      await new Promise((done) => {
+        const tx = db.transaction('library', 'readwrite'), st = tx.objectStore('library');
+        for (const [key, value] of entries) st.put(value, key);
+        tx.oncomplete = done;
+      });
+    }, stored.indexedDB);
+    // Settings go in before the next document's scripts read them: the page
+    // going away writes its own.
+    await page.addInitScript((text) => { localStorage.setItem('sonabel.settings', text); }, stored.localStorage['sonabel.settings']);
+    await reload(page);
+    const P = await page.evaluate(() => {
+      const d = window.sonabel.debug;
+      return { tracks: d.lib.tracks.map((t) => [t.title, t.duration, t.plays, t.bad]),
+        lists: d.playlists.lists.map((p) => [p.name, d.playlists.tracksOf(p.id, d.lib.byUrl).map((t) => t.title)]) };
+    });
+    assert.deepEqual(P.tracks, [['Été', 201.5, 2, true], ['Tokyo Rain', null, 0, true], ['Slow River', null, 1, true], ['Ember', null, 0, true]]);
+    assert.deepEqual(P.lists, [['Late night', ['Slow River', 'Été']], ['Empty one', []]]);
+    assert.equal(await page.textContent('#now-title'), 'Tokyo Rain');
+    await page.click('#queue-toggle');
+    assert.deepEqual(await page.$$eval('.queue-title', (e) => e.map((x) => x.textContent)), ['Ember', 'Slow River']);
+    assert.equal(await page.inputValue('#volume'), '0.35');
+    assert.equal(await page.getAttribute('#repeat', 'data-mode'), 'all');
+    assert.equal(await page.getAttribute('[data-key=artist]', 'aria-sort'), 'descending');
+    assert.equal(await page.textContent('[data-key=plays] .label'), 'Plays');
     assert.deepEqual(errors, []);
     await page.close();
   });

@@ -184,6 +184,12 @@ describe('playback', () => {
     await page.waitForFunction(() => document.getElementById('audio').paused, null, { timeout: 10000 });
     assert.equal(await page.textContent('#toast-text'), 'Sleep timer: playback paused');
     assert.equal(await page.$eval('#audio', (a) => a.volume), 0.8);
+    // The timer's menu reads what runs, however the keys left it.
+    await page.click('#options-toggle');
+    await page.selectOption('#sleep-timer', '15');
+    for (const key of ['Home', 'ArrowDown', 'Enter', 'Escape']) await page.keyboard.press(key);
+    const timer = await page.evaluate(() => [document.getElementById('sleep-timer').value, document.getElementById('sleep-left').textContent]);
+    assert.equal(timer[0] === '0', timer[1] === '', `menu ${timer[0]}, ${timer[1]}`);
     assert.deepEqual(errors, []);
     await page.close();
   });
