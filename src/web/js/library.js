@@ -7,7 +7,7 @@ import { LibraryStore } from './storage.js';
 import { emit } from './events.js';
 import { removeFromContext, storedContext } from './playing.js';
 
-/** @typedef {ReturnType<typeof import('./core/library.js').makeTrack>} Track */
+/** @typedef {import('./core/library.js').Track} Track */
 
 /** The library; replaced once by the stored one (see adoptStored). */
 export let lib = new Library();
@@ -25,7 +25,7 @@ export function adoptStored(stored) {
 }
 
 // Adds part of a batch (see import.js); returns the counts so far.
-/** @param {any[]} records @param {number} from @param {number} to @param {{added: number, duplicates: number, skipped: number}} result */
+/** @param {unknown[]} records @param {number} from @param {number} to @param {import('./core/library.js').BatchResult} result */
 export function addRecords(records, from, to, result) {
   const before = lib.size(), added = result.added;
   lib.addRecords(records, from, to, result);

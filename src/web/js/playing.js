@@ -7,6 +7,7 @@ import { emit } from './events.js';
 import { store } from './library.js';
 
 /** @typedef {import('./library.js').Track} Track */
+/** @typedef {import('./core/play_context.js').NextOptions} NextOptions */
 
 const context = new PlayContext();
 
@@ -24,7 +25,7 @@ export function stopsAfter() { return context.stopAfter; }
 export function contextSize() { return context.list.length + context.queue.length; }
 /** The track the context was at, as stored. @returns {Track | null} */
 export function contextTrack() { return context.current; }
-/** @param {any} opts */
+/** @param {NextOptions} [opts] */
 export function peekNext(opts) { return context.peekNext(opts); }
 export function storedContext() { return context.toStored(); }
 
@@ -56,7 +57,7 @@ export function setStopAfter(on) { context.stopAfter = !!on; changed(); }
 export function setShuffleOrder(on) { context.setShuffle(on); changed(); }
 
 // The next or previous track as the context and queue have it, or null.
-/** @param {number} dir @param {any} opts */
+/** @param {number} dir @param {NextOptions} [opts] */
 export function advance(dir, opts) {
   const t = dir > 0 ? context.next(opts) : context.previous(opts);
   changed();

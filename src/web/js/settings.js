@@ -5,7 +5,9 @@ import { loadSettings, saveSettings } from './storage.js';
 import { emit } from './events.js';
 import { store } from './library.js';
 
-/** @type {Readonly<Record<string, any>>} */
+/** @typedef {import('./core/settings_format.js').Settings} Settings */
+
+/** @type {Readonly<Settings>} */
 export let settings = Object.freeze(loadSettings());
 
 let saveTimer = 0, lastSave = 0;
@@ -27,14 +29,17 @@ export function sinceSaved() { return Date.now() - lastSave; }
 
 // `save`: 'now', 'soon' (a run of changes) or 'later' (with the next save,
 // for the play position, which changes several times a second).
-/** @param {Record<string, any>} patch @param {'now' | 'soon' | 'later'} [save] */
+/** @param {Partial<Settings>} patch @param {'now' | 'soon' | 'later'} [save] */
 export function changeSettings(patch, save = 'now') {
   settings = Object.freeze(Object.assign({}, settings, patch));
   if (save === 'now') saveNow(); else if (save === 'soon') saveSoon();
   Object.keys(patch).forEach((key) => emit('settings', key));
 }
 
-/** @param {string} key @param {any} value @param {'now' | 'soon' | 'later'} [save] */
+/**
+ * @template {keyof Settings} K
+ * @param {K} key @param {Settings[K]} value @param {'now' | 'soon' | 'later'} [save]
+ */
 export function setSetting(key, value, save = 'now') { changeSettings({ [key]: value }, save); }
 
 export function wireSettings() {

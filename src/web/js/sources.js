@@ -13,7 +13,13 @@ import * as selection from './selection.js';
 import { tagsOf, tagCache } from './track_tags.js';
 
 /** @typedef {import('./library.js').Track} Track */
-/** @typedef {{ kind: string, id: any }} Source */
+// The id names what the kind lists: a smart list's key, a playlist's id,
+// an album's folder, an artist's folded name, a folder's url.
+/**
+ * @typedef {{ kind: 'library' | 'albums' | 'artists' | 'folders', id: null }
+ *   | { kind: 'smart', id: string } | { kind: 'playlist', id: number }
+ *   | { kind: 'album' | 'artist' | 'folder', id: string }} Source
+ */
 
 /** @type {Source} */
 export let source = { kind: 'library', id: null };
@@ -58,7 +64,7 @@ export function shownSource() {
     case 'album': idx = indexes().albumById.get(src.id); tracks = idx ? idx.tracks : []; break;
     case 'artist':
       idx = indexes().artistByKey.get(src.id);
-      tracks = idx ? [].concat(...idx.albums.map((/** @type {any} */ a) => a.tracks.filter((/** @type {Track} */ t) => fold(tagsOf(t).artist) === src.id))) : [];
+      tracks = idx ? /** @type {Track[]} */ ([]).concat(...idx.albums.map((a) => a.tracks.filter((t) => fold(tagsOf(t).artist) === src.id))) : [];
       break;
     case 'folder': idx = indexes().folders.get(src.id); tracks = idx ? tracksUnder(idx) : []; break;
     default: tracks = isCatalogue(src) ? [] : lib.tracks;
@@ -87,17 +93,17 @@ function playlistsChanged() {
   emit('playlists');
   if (source.kind === 'playlist') refreshView();
 }
-/** @param {(...args: any[]) => any} fn @returns {(...args: any[]) => any} */
+/** @template {unknown[]} A @template R @param {(...args: A) => R} fn @returns {(...args: A) => R} */
 function change(fn) {
   return (...args) => { const r = fn(...args); playlistsChanged(); return r; };
 }
-export const createPlaylist = change((/** @type {string} */ name, /** @type {string[]} */ urls) => playlists.create(name, urls));
-export const renamePlaylist = change((/** @type {number} */ id, /** @type {string} */ name) => playlists.rename(id, name));
-export const deletePlaylist = change((/** @type {number} */ id) => playlists.remove(id));
-export const restorePlaylist = change((/** @type {any} */ removed) => playlists.restore(removed));
-export const addToPlaylist = change((/** @type {number} */ id, /** @type {string[]} */ urls, /** @type {number} */ at) => playlists.add(id, urls, at));
-export const movePlaylistEntries = change((/** @type {number} */ id, /** @type {number[]} */ positions, /** @type {number} */ to) => playlists.move(id, positions, to));
-export const removePlaylistEntries = change((/** @type {number} */ id, /** @type {number[]} */ positions) => playlists.removeEntries(id, positions));
+export const createPlaylist = change(/** @param {string} name @param {string[]} [urls] */ (name, urls) => playlists.create(name, urls));
+export const renamePlaylist = change(/** @param {number} id @param {string} name */ (id, name) => playlists.rename(id, name));
+export const deletePlaylist = change(/** @param {number} id */ (id) => playlists.remove(id));
+export const restorePlaylist = change(/** @param {import('./core/playlists.js').RemovedPlaylist | null} removed */ (removed) => playlists.restore(removed));
+export const addToPlaylist = change(/** @param {number} id @param {string[]} urls @param {number} [at] */ (id, urls, at) => playlists.add(id, urls, at));
+export const movePlaylistEntries = change(/** @param {number} id @param {number[]} positions @param {number} to */ (id, positions, to) => playlists.move(id, positions, to));
+export const removePlaylistEntries = change(/** @param {number} id @param {number[]} positions */ (id, positions) => playlists.removeEntries(id, positions));
 
 // The stored playlists, once the store has read them; any made meanwhile
 // are kept too.

@@ -11,11 +11,15 @@ const STORE = 'library';
 const SETTINGS_KEY = 'sonabel.settings';
 const PIN_KEY = 'sonabel.alwaysOnTop';
 
+/** @typedef {import('./core/library.js').Track} Track */
+
 // Marks for the benchmark's restore figures.
+/** @param {string} name */
 function mark(name) {
   try { performance.mark(name); } catch (e) { /* no timing here */ }
 }
 
+/** @returns {Promise<IDBDatabase>} */
 function openDb() {
   return new Promise(function (resolve, reject) {
     let req;
@@ -37,20 +41,27 @@ const GATHER_MS = 1000;
 // context as stored (see core/play_context.js); writes wait until load() is
 // done, so nothing can overwrite stored tracks before they were read.
 class LibraryStore {
+  /** @param {() => Library} source @param {() => unknown} [contextSource] */
   constructor(source, contextSource) {
     this.source = source;
     this.contextSource = contextSource || function () { return null; };
     this.loaded = false;
+    /** @type {IDBDatabase | null} */
     this.db = null;
+    /** @type {Set<number>} */
     this.dirty = new Set();   // chunk numbers to write
     this.layout = new ChunkLayout(CHUNK_SIZE);
     this.contextDirty = false;
     this.playlistsDirty = false;
+    /** @type {() => unknown} */
     this.playlistsSource = function () { return null; };
     this.timer = 0;
     this.due = Infinity;      // when the pending timer fires
+    /** @type {Promise<boolean> | null} */
     this.writing = null;
+    /** @type {unknown} */
     this.context = null;      // the stored play context, as load() found it
+    /** @type {unknown} */
     this.playlists = null;    // the stored playlists, likewise
     /** @type {null | (() => void)} called when a write failed */
     this.onfail = null;
@@ -61,11 +72,12 @@ class LibraryStore {
 
   // Resolves with a library; any failure (no IndexedDB, damaged records)
   // gives an empty one, so the page always starts.
+  /** @returns {Promise<Library>} */
   load() {
     const self = this;
     return openDb().then(function (db) {
       self.db = db;
-      return new Promise(function (resolve) {
+      return new Promise(/** @param {(lib: Library) => void} resolve */ function (resolve) {
         const tx = db.transaction(STORE, 'readonly');
         const st = tx.objectStore(STORE);
         const metaReq = st.get('meta');
@@ -79,7 +91,7 @@ class LibraryStore {
           mark('sonabel-read');
           const lib = unpackLibrary(metaReq.result, chunks);
           // Damaged chunks are laid out anew with the next write.
-          self.layout.read(chunks.map(function (c) { return Array.isArray(c) ? c.length : 0; }), lib.size())
+          self.layout.read(chunks.map(function (/** @type {unknown} */ c) { return Array.isArray(c) ? c.length : 0; }), lib.size())
             .forEach(function (c) { self.dirty.add(c); });
           resolve(lib);
           mark('sonabel-unpacked');
@@ -96,19 +108,22 @@ class LibraryStore {
   // Everything from position `from` on changed (a batch, an undo). Changes
   // made before the stored library is read are not this library's: the
   // page adds an early batch again once it is.
+  /** @param {Library} lib @param {number} from */
   touch(lib, from) {
     if (from < 0 || !this.loaded) return;
     this.changed(this.layout.relayout(from, lib.size()));
   }
 
   // Tracks left the library; they still hold their old positions.
+  /** @param {Library} lib @param {readonly Track[]} removed */
   touchRemoved(lib, removed) {
     if (!removed.length || !this.loaded) return;
-    this.changed(this.layout.remove(removed.map(function (t) { return t.index; }), lib.size()));
+    this.changed(this.layout.remove(removed.map(function (/** @type {Track} */ t) { return t.index; }), lib.size()));
   }
 
   // Membership changes are written at once, before the views catch up
   // with them: a large batch keeps the page busy for a while after.
+  /** @param {number[]} chunks */
   changed(chunks) {
     for (let i = 0; i < chunks.length; i++) this.dirty.add(chunks[i]);
     this.changedAt = Date.now(); // for the benchmark's save latency
@@ -117,6 +132,7 @@ class LibraryStore {
   }
 
   // One track's duration or playability changed: gathered with others.
+  /** @param {Library} lib @param {Track} t */
   touchTrack(lib, t) {
     if (!this.loaded) return;
     this.dirty.add(this.layout.chunkAt(t.index));
@@ -135,6 +151,7 @@ class LibraryStore {
 
   // A later change never postpones a write already due: a steady stream of
   // updates (scrolling measures durations) cannot starve the store.
+  /** @param {number} delay */
   schedule(delay) {
     const self = this, due = Date.now() + delay;
     if (this.timer && due >= this.due) return;
@@ -150,6 +167,7 @@ class LibraryStore {
   // Writes the dirty chunks, the meta record and the play context in one
   // transaction, every request issued from this one task: a reload never
   // sees half an update, and a page going away cannot cut one short.
+  /** @returns {Promise<boolean | void>} */
   flush() {
     const self = this;
     clearTimeout(this.timer);
@@ -171,7 +189,8 @@ class LibraryStore {
     this.contextDirty = false;
     this.playlistsDirty = false;
     const sizes = this.layout.sizes.slice(), count = sizes.length;
-    const write = this.writing = new Promise(function (resolve) {
+    const write = this.writing = new Promise(/** @param {(ok: boolean) => void} resolve */ function (resolve) {
+      /** @param {Event} [e] */
       function failed(e) {
         if (e && e.preventDefault) e.preventDefault();
         // Nothing of it was written: keep it for the next attempt.
@@ -182,7 +201,7 @@ class LibraryStore {
       }
       let tx;
       try {
-        tx = self.db.transaction(STORE, 'readwrite');
+        tx = /** @type {IDBDatabase} */ (self.db).transaction(STORE, 'readwrite');
         tx.oncomplete = function () { self.layout.stored = count; self.savedAt = Date.now(); resolve(true); };
         tx.onerror = tx.onabort = failed;
         const st = tx.objectStore(STORE);
@@ -212,12 +231,14 @@ class LibraryStore {
   }
 
   // Resolves once what is pending is written, or after `limit` ms at most.
+  /** @param {number} limit */
   settle(limit) {
     const done = this.flush();
     return Promise.race([done, new Promise(function (r) { setTimeout(r, limit); })]);
   }
 }
 
+/** @param {readonly number[]} list */
 function sumOf(list) {
   let n = 0;
   for (let i = 0; i < list.length; i++) n += list[i];
@@ -228,6 +249,7 @@ function loadSettings() {
   try { return parseSettings(localStorage.getItem(SETTINGS_KEY)); } catch (e) { return defaultSettings(); }
 }
 
+/** @param {Readonly<import('./core/settings_format.js').Settings>} s */
 function saveSettings(s) {
   try { localStorage.setItem(SETTINGS_KEY, serializeSettings(s)); } catch (e) { /* storage full or off */ }
 }
@@ -237,6 +259,7 @@ function loadPinned() {
   try { return sessionStorage.getItem(PIN_KEY) === '1'; } catch (e) { return false; }
 }
 
+/** @param {boolean} on */
 function savePinned(on) {
   try { sessionStorage.setItem(PIN_KEY, on ? '1' : '0'); } catch (e) { /* ignore */ }
 }

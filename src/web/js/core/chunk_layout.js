@@ -9,8 +9,10 @@
 // library's size. `stored` is how many chunk keys exist in the store, so
 // that keys no longer used get deleted.
 class ChunkLayout {
+  /** @param {number} full */
   constructor(full) {
     this.full = full;
+    /** @type {number[]} */
     this.sizes = [];
     this.stored = 0;
   }
@@ -19,6 +21,7 @@ class ChunkLayout {
   // was unpacked; otherwise (entries dropped as damaged) the library is
   // laid out anew and every chunk is due, so a later partial write cannot
   // mix the two layouts. Returns the chunks due for writing.
+  /** @param {number[]} chunkLengths @param {number} librarySize @returns {number[]} */
   read(chunkLengths, librarySize) {
     let sum = 0;
     for (let c = 0; c < chunkLengths.length; c++) sum += chunkLengths[c];
@@ -28,6 +31,7 @@ class ChunkLayout {
     return this.relayout(0, librarySize);
   }
 
+  /** @param {number} c */
   startOf(c) {
     let at = 0;
     for (let i = 0; i < c; i++) at += this.sizes[i];
@@ -35,6 +39,7 @@ class ChunkLayout {
   }
 
   // The chunk holding position `pos`.
+  /** @param {number} pos */
   chunkAt(pos) {
     let at = 0;
     for (let c = 0; c < this.sizes.length; c++) {
@@ -47,6 +52,7 @@ class ChunkLayout {
   // Everything from position `from` on changed (a batch appended, removed
   // tracks put back): the chunks before it stay, the rest are filled anew.
   // Returns the chunks due, including keys to delete.
+  /** @param {number} from @param {number} librarySize @returns {number[]} */
   relayout(from, librarySize) {
     let keep = 0, at = 0;
     while (keep < this.sizes.length && at + this.sizes[keep] <= from) at += this.sizes[keep++];
@@ -64,7 +70,9 @@ class ChunkLayout {
   // Tracks left the library; `oldPositions` are where they were, in rising
   // order. Only the chunks that held them are due. Once removals have left
   // twice as many chunks as needed, everything is laid out anew.
+  /** @param {number[]} oldPositions @param {number} librarySize @returns {number[]} */
   remove(oldPositions, librarySize) {
+    /** @type {number[]} */
     const due = [];
     let c = 0;
     let end = this.sizes[0] || 0;
@@ -83,6 +91,7 @@ class ChunkLayout {
   written() { this.stored = this.sizes.length; }
 }
 
+/** @param {number} a @param {number} b */
 function range(a, b) {
   const out = [];
   for (let c = a; c < b; c++) out.push(c);

@@ -4,9 +4,13 @@
 import { formatTime } from './text.js';
 import { folderPath } from './paths.js';
 
+/** @typedef {import('./library.js').Track} Track */
+/** @typedef {import('./tags.js').Tags} Tags */
+
 const MAX_WIDTH = 800;
 const DAY = new Intl.DateTimeFormat(undefined, { year: 'numeric', month: 'short', day: 'numeric' });
 
+/** @param {number} n */
 function count(n) { return n ? String(n) : ''; }
 
 // key (also the sort key), label (the header), name (the menu; "Sort by
@@ -14,8 +18,26 @@ function count(n) { return n ? String(n) : ''; }
 // columns what they need to be worth showing), min, flex (share of the
 // room left while not resized), end (right-aligned), extra (not shown
 // until chosen; the first to go when the list is narrow), text(track,
-// layout), tip (a tooltip), inferred (shown as guessed).
-const COLUMNS = [
+// layout), tip (a tooltip), inferred (shown as guessed); order (its place
+// in the table, set below).
+/**
+ * @typedef {object} Column
+ * @property {string} key
+ * @property {string} label
+ * @property {string} name
+ * @property {string} cls
+ * @property {number} width
+ * @property {number} min
+ * @property {number} [flex]
+ * @property {boolean} [end]
+ * @property {boolean} [extra]
+ * @property {(t: Track, l: Tags) => string} text
+ * @property {(t: Track, l: Tags) => string} [tip]
+ * @property {(l: Tags) => boolean} [inferred]
+ * @property {number} order
+ */
+
+const COLUMNS = /** @type {Column[]} */ (/** @type {Omit<Column, 'order'>[]} */ ([
   { key: 'index', label: '#', name: 'Number added', cls: 'c-num', width: 64, min: 36,
     text: function (t) { return String(t.index + 1); } },
   { key: 'title', label: 'Title', name: 'Title', cls: 'c-title', width: 120, min: 80, flex: 3,
@@ -38,16 +60,21 @@ const COLUMNS = [
     text: function (t) { return t.added ? DAY.format(t.added) : ''; } },
   { key: 'folder', label: 'Folder', name: 'Folder', cls: 'c-folder', width: 120, min: 60, flex: 2, extra: true,
     text: function (t, l) { return l.folder.name; }, tip: function (t) { return folderPath(t.url); } }
-];
+]));
 // A Map, so that a stored key such as "constructor" finds nothing.
 const BY_KEY = new Map(COLUMNS.map(function (c, i) { c.order = i; return [c.key, c]; }));
 
+/** @param {string} key */
 function byKey(key) { return BY_KEY.get(key) || null; }
 
+/** @param {Column} col @param {number} w */
 function clampWidth(col, w) { return Math.round(Math.max(col.min, Math.min(MAX_WIDTH, w))); }
 
-// The stored layout: [{ key, width }] in the order shown; width null
+// The stored layout: one entry per column, in the order shown; width null
 // while the column keeps its own.
+/** @typedef {{ key: string, width: number | null }} ColumnEntry */
+
+/** @returns {ColumnEntry[]} */
 function defaultColumns() {
   return COLUMNS.filter(function (c) { return !c.extra; }).map(function (c) { return { key: c.key, width: null }; });
 }
@@ -55,9 +82,13 @@ function defaultColumns() {
 // Unknown and repeated columns are dropped, widths kept within bounds,
 // and Title is always there; anything that is not a list of columns
 // gives the default.
+/** @param {unknown} raw @returns {ColumnEntry[]} */
 function parseColumns(raw) {
   if (!Array.isArray(raw)) return defaultColumns();
-  const out = [], seen = new Set();
+  /** @type {ColumnEntry[]} */
+  const out = [];
+  /** @type {Set<string>} */
+  const seen = new Set();
   for (let i = 0; i < raw.length; i++) {
     const e = raw[i], col = e && typeof e === 'object' && typeof e.key === 'string' ? byKey(e.key) : null;
     if (!col || seen.has(col.key)) continue;
@@ -72,24 +103,27 @@ function parseColumns(raw) {
 
 // The layout with a column added at its place in the table's order, or
 // taken out; Title stays.
+/** @param {ColumnEntry[]} layout @param {string} key */
 function toggle(layout, key) {
   const col = byKey(key), out = layout.filter(function (e) { return e.key !== key; });
   if (!col || key === 'title') return layout;
   if (out.length < layout.length) return out;
   let at = 0;
-  out.forEach(function (e, i) { if (byKey(e.key).order < col.order) at = i + 1; });
+  out.forEach(function (e, i) { if (/** @type {Column} */ (byKey(e.key)).order < col.order) at = i + 1; });
   out.splice(at, 0, { key: key, width: null });
   return out;
 }
 
 // The layout with one column's width set (null: its own again).
+/** @param {ColumnEntry[]} layout @param {string} key @param {number | null} width @returns {ColumnEntry[]} */
 function withWidth(layout, key, width) {
   return layout.map(function (e) {
-    return e.key !== key ? e : { key: key, width: width === null ? null : clampWidth(byKey(key), width) };
+    return e.key !== key ? e : { key: key, width: width === null ? null : clampWidth(/** @type {Column} */ (byKey(key)), width) };
   });
 }
 
 // The layout with a column moved one place towards `dir` (-1 or 1).
+/** @param {ColumnEntry[]} layout @param {string} key @param {number} dir */
 function moved(layout, key, dir) {
   const out = layout.slice(), i = out.findIndex(function (e) { return e.key === key; }), j = i + dir;
   if (i < 0 || j < 0 || j >= out.length) return layout;

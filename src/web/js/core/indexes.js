@@ -3,16 +3,39 @@
 import { fold } from './text.js';
 import { parentUrl, baseName } from './paths.js';
 
+/** @typedef {import('./library.js').Track} Track */
+/** @typedef {import('./tags.js').TagCache} TagCache */
 
-function Folder(url, name, parent) {
-  this.url = url;
-  this.name = name;
-  this.parent = parent;
-  this.children = [];
-  this.tracks = [];   // the tracks directly in it
-  this.total = 0;     // tracks in it and below
+class Folder {
+  /** @param {string} url @param {string} name @param {Folder | null} parent */
+  constructor(url, name, parent) {
+    this.url = url;
+    this.name = name;
+    this.parent = parent;
+    /** @type {Folder[]} */
+    this.children = [];
+    /** @type {Track[]} */
+    this.tracks = [];   // the tracks directly in it
+    this.total = 0;     // tracks in it and below
+    this.sortKey = '';  // set once the tree is built
+  }
 }
 
+/**
+ * @typedef {object} Album
+ * @property {string} id the folder that stands for it
+ * @property {string} title
+ * @property {string} artist
+ * @property {Track[]} tracks
+ * @property {string} sortKey
+ * @property {Folder | null} folder null only while the indexes are built
+ * @property {string} [firstArtist] only while the indexes are built
+ * @property {boolean} mixed
+ */
+
+/** @typedef {{ name: string, key: string, sortKey: string, tracks: Track[], albums: Album[] }} Artist */
+
+/** @param {Map<string, Folder>} byUrl @param {string} url @returns {Folder} */
 function folderOf(byUrl, url) {
   let f = byUrl.get(url);
   if (f) return f;
@@ -24,12 +47,14 @@ function folderOf(byUrl, url) {
   return f;
 }
 
+/** @param {{ sortKey: string }} a @param {{ sortKey: string }} b */
 function byName(a, b) { return a.sortKey < b.sortKey ? -1 : a.sortKey > b.sortKey ? 1 : 0; }
 
 // Tracks of an album in disc and track order; unnumbered ones after, in
 // the order added.
+/** @param {TagCache} cache */
 function byPosition(cache) {
-  return function (a, b) {
+  return function (/** @type {Track} */ a, /** @type {Track} */ b) {
     const x = cache.of(a), y = cache.of(b);
     return (x.disc - y.disc) || ((x.track || 1e9) - (y.track || 1e9)) || (a.index - b.index);
   };
@@ -39,8 +64,14 @@ const VARIOUS = 'Various artists';
 
 // `cache` is a tags.TagCache, reused between builds so that only
 // new tracks are read again.
+/** @param {Track[]} tracks @param {TagCache} cache */
 function buildIndexes(tracks, cache) {
-  const folders = new Map(), albums = new Map(), artists = new Map();
+  /** @type {Map<string, Folder>} */
+  const folders = new Map();
+  /** @type {Map<string, Album>} */
+  const albums = new Map();
+  /** @type {Map<string, Artist>} */
+  const artists = new Map();
   const n = tracks.length;
   for (let i = 0; i < n; i++) {
     const t = tracks[i], lay = cache.of(t);
@@ -67,21 +98,23 @@ function buildIndexes(tracks, cache) {
   }
 
   // Totals from the leaves up, and the tree in name order.
+  /** @type {Folder[]} */
   const roots = [];
   folders.forEach(function (f) {
     f.sortKey = fold(f.name);
     if (!f.parent) roots.push(f);
-    if (f.tracks.length) for (let p = f; p; p = p.parent) p.total += f.tracks.length;
+    if (f.tracks.length) for (let p = /** @type {Folder | null} */ (f); p; p = p.parent) p.total += f.tracks.length;
   });
   folders.forEach(function (f) { if (f.children.length > 1) f.children.sort(byName); });
   roots.sort(byName);
 
   const position = byPosition(cache);
+  /** @type {Album[]} */
   const albumList = [];
   albums.forEach(function (a) {
     a.folder = folders.get(a.id) || folderOf(folders, a.id);
     // No album artist from the folders: the tracks' own, if they agree.
-    if (!a.artist) a.artist = a.mixed ? VARIOUS : a.firstArtist;
+    if (!a.artist) a.artist = a.mixed ? VARIOUS : /** @type {string} */ (a.firstArtist);
     if (!a.title) a.title = a.folder.name || 'Unknown album';
     a.sortKey = fold(a.artist) + '\u0000' + fold(a.title);
     a.tracks.sort(position);
@@ -96,6 +129,7 @@ function buildIndexes(tracks, cache) {
 
 // The folder the tree opens at: the deepest one that holds everything,
 // so the tree does not start with /home/NAME/Music one level at a time.
+/** @param {{ roots: Folder[] }} idx */
 function treeTop(idx) {
   if (idx.roots.length !== 1) return null;
   let f = idx.roots[0];
@@ -104,9 +138,11 @@ function treeTop(idx) {
 }
 
 // Every track at or below a folder, folder by folder in tree order.
+/** @param {Folder} folder */
 function tracksUnder(folder) {
+  /** @type {Track[]} */
   const out = [];
-  (function walk(f) {
+  (function walk(/** @type {Folder} */ f) {
     for (let i = 0; i < f.tracks.length; i++) out.push(f.tracks[i]);
     for (let j = 0; j < f.children.length; j++) walk(f.children[j]);
   })(folder);

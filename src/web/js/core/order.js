@@ -2,24 +2,34 @@
 import { fold } from './text.js';
 import { isValidRecord, keyOf } from './library.js';
 
+/** @typedef {import('./library.js').Track} Track */
+/** @typedef {import('./tags.js').Tags} Tags */
+/** @typedef {(t: Track) => Tags} TagsOf */
+
 // Natural order of paths: digit runs compare by value, so "Track 2"
 // comes before "Track 10". Keys are made once, then compared as strings.
 const DIGITS = /\d+/g;
 // Each digit run gets its length in front, leading zeros dropped.
+/** @param {string} d */
 function padRun(d) {
   let i = 0;
   while (i < d.length - 1 && d.charCodeAt(i) === 0x30) i++;
   const v = i ? d.slice(i) : d;
   return String.fromCharCode(0x30 + Math.min(v.length, 40)) + v;
 }
+/** @param {string} s */
 function naturalKey(s) {
   return s.toLowerCase().replace(DIGITS, padRun);
 }
 
 // The records of one batch in natural order of their urls; records that
 // are not usable keep their place at the end, to be counted as skipped.
+/** @param {unknown[]} records @returns {unknown[]} */
 function naturalOrder(records) {
-  const keyed = [], bad = [];
+  /** @type {Array<[string, number, import('./library.js').TrackRecord]>} */
+  const keyed = [];
+  /** @type {unknown[]} */
+  const bad = [];
   for (let i = 0; i < records.length; i++) {
     const r = records[i];
     if (isValidRecord(r)) keyed.push([naturalKey(r.url), i, r]); else bad.push(r);
@@ -32,10 +42,12 @@ function naturalOrder(records) {
 
 const SORT_KEYS = ['index', 'title', 'artist', 'album', 'albumArtist', 'trackNo', 'format', 'duration', 'plays', 'added', 'folder'];
 
+/** @param {string} a @param {string} b */
 function cmpStr(a, b) { return a < b ? -1 : a > b ? 1 : 0; }
 
 // Keys of a folder's tracks, made once per folder: the layout shares one
 // folder object among them.
+/** @param {import('./tags.js').FolderTags} f */
 function folderKeys(f) {
   if (f.sortKeys) return f.sortKeys;
   const album = fold(f.album) + '\u0000' + f.albumUrl;
@@ -44,11 +56,14 @@ function folderKeys(f) {
 
 // A track's place in its album: disc, then track number (unnumbered
 // last), written to compare as text.
+/** @param {Tags} l */
 function albumPlace(l) { return '\u0000' + (100 + l.disc) + (10000 + (l.track || 9999)); }
 
 // Text columns sort on folded keys made once per sort: [key, track] pairs.
 // `lay` gives a track's tags (tags.js), so that a column sorts
-// by what it shows; without one, title and artist use the record.
+// by what it shows; without one, title and artist use the record, and
+// the others are not asked (NEEDS_LAYOUT).
+/** @type {Record<string, (t: Track, lay?: TagsOf) => string>} */
 const SORT_TEXT = {
   title: function (t, lay) {
     if (!lay) return keyOf(t);
@@ -60,25 +75,28 @@ const SORT_TEXT = {
     return fold(l.artist) + '\u0000' + fold(l.title);
   },
   format: function (t) { return t.format + '\u0000' + fold(t.artist) + '\u0000' + fold(t.title); },
-  album: function (t, lay) { const l = lay(t); return folderKeys(l.folder).album + albumPlace(l); },
-  albumArtist: function (t, lay) { const l = lay(t); return folderKeys(l.folder).albumArtist + albumPlace(l); },
-  folder: function (t, lay) { return folderKeys(lay(t).folder).folder + '\u0000' + naturalKey(t.url.slice(t.url.lastIndexOf('/') + 1)); }
+  album: function (t, lay) { const l = /** @type {TagsOf} */ (lay)(t); return folderKeys(l.folder).album + albumPlace(l); },
+  albumArtist: function (t, lay) { const l = /** @type {TagsOf} */ (lay)(t); return folderKeys(l.folder).albumArtist + albumPlace(l); },
+  folder: function (t, lay) { return folderKeys(/** @type {TagsOf} */ (lay)(t).folder).folder + '\u0000' + naturalKey(t.url.slice(t.url.lastIndexOf('/') + 1)); }
 };
 
 // Number columns; null is unknown, which stays last whichever way the
 // column is sorted.
+/** @type {Record<string, (t: Track, lay?: TagsOf) => number | null>} */
 const SORT_NUMBER = {
   duration: function (t) { return t.duration; },
-  trackNo: function (t, lay) { return lay(t).track || null; },
+  trackNo: function (t, lay) { return /** @type {TagsOf} */ (lay)(t).track || null; },
   plays: function (t) { return t.plays; },
   added: function (t) { return t.added || null; }
 };
 
+/** @type {Record<string, number>} */
 const NEEDS_LAYOUT = { album: 1, albumArtist: 1, folder: 1, trackNo: 1 };
 
 // The tracks in the given order, as a new array; equal keys keep the order
 // added. `tagsOf` gives a track's layout; keys that need one and have
 // none keep the order given.
+/** @param {Track[]} tracks @param {string} key @param {string} dir @param {TagsOf} [tagsOf] @returns {Track[]} */
 function sortTracks(tracks, key, dir, tagsOf) {
   let out, i;
   if (NEEDS_LAYOUT[key] && !tagsOf) return tracks.slice();
@@ -93,7 +111,11 @@ function sortTracks(tracks, key, dir, tagsOf) {
     return out;
   }
   if (SORT_NUMBER[key]) {
-    const value = SORT_NUMBER[key], known = [], unknown = [];
+    const value = SORT_NUMBER[key];
+    /** @type {Array<[number, Track]>} */
+    const known = [];
+    /** @type {Track[]} */
+    const unknown = [];
     for (i = 0; i < tracks.length; i++) {
       const v = value(tracks[i], tagsOf);
       if (v === null) unknown.push(tracks[i]); else known.push([v, tracks[i]]);

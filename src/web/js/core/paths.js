@@ -4,6 +4,7 @@
 
 // One segment of a file URL as the shell writes it. Bytes that are not
 // UTF-8 stay escaped; the ASCII escapes (%, #, ?, \) are read back.
+/** @param {string} s */
 function decodeSegment(s) {
   if (s.indexOf('%') < 0) return s;
   try { return decodeURIComponent(s); } catch (e) {
@@ -12,6 +13,7 @@ function decodeSegment(s) {
 }
 
 // Where a URL's path begins: after "scheme://" (file URLs) or the scheme.
+/** @param {string} url */
 function pathStart(url) {
   const i = url.indexOf('://');
   return i >= 0 ? i + 3 : url.indexOf(':') + 1;
@@ -19,16 +21,19 @@ function pathStart(url) {
 
 // The folder URL a track's file is in, without a trailing slash; null at
 // the top.
+/** @param {string} url */
 function parentUrl(url) {
   const i = url.lastIndexOf('/');
   return i >= pathStart(url) ? url.slice(0, i) : null;
 }
 
+/** @param {string} url */
 function baseName(url) {
   return decodeSegment(url.slice(url.lastIndexOf('/') + 1));
 }
 
 // The decoded folder names of a folder URL, from the top.
+/** @param {string} folderUrl */
 function segments(folderUrl) {
   const path = folderUrl.slice(pathStart(folderUrl));
   const parts = path.split('/'), out = [];
@@ -39,6 +44,7 @@ function segments(folderUrl) {
 const WINDOWS_URL = /^file:\/\/\/[A-Za-z]:\//;
 const UNC_URL = /^file:\/\/\/\/\//;
 
+/** @param {string} p */
 function decodePath(p) {
   return p.split('/').map(decodeSegment).join('/');
 }
@@ -46,6 +52,7 @@ function decodePath(p) {
 // The absolute path of a file URL: C:\Music\a.mp3, \\server\share\a.mp3
 // or /home/me/a.mp3. Anything that is not a file URL is kept as it is,
 // which players read as a URL.
+/** @param {string} url */
 function pathFromUrl(url) {
   if (WINDOWS_URL.test(url) || UNC_URL.test(url)) return decodePath(url.slice(8)).replace(/\//g, '\\');
   if (/^file:\/\/\//.test(url)) return decodePath(url.slice(7));
@@ -55,10 +62,12 @@ function pathFromUrl(url) {
 // A path as the shell's file URL: on Windows "file:///" and the path with
 // "/" for "\"; elsewhere "file://" and the path, "\" and control bytes
 // escaped. Both escape %, # and ?.
+/** @param {string} p */
 function encodeCommon(p) {
   return p.replace(/%/g, '%25').replace(/#/g, '%23').replace(/\?/g, '%3F');
 }
 
+/** @param {string} p */
 function urlFromPath(p) {
   if (/^[A-Za-z]:[\\/]/.test(p) || /^\\\\[^\\]/.test(p)) return 'file:///' + encodeCommon(p).replace(/\\/g, '/');
   if (p.charAt(0) === '/') {
@@ -70,9 +79,11 @@ function urlFromPath(p) {
 }
 
 // Windows file URLs, drive or network share: their paths ignore case.
+/** @param {string} url */
 function isWindowsUrl(url) { return WINDOWS_URL.test(url) || UNC_URL.test(url); }
 
 // The path of the folder a file is in, as the system writes it.
+/** @param {string} url */
 function folderPath(url) {
   const up = parentUrl(url);
   if (up === null) return '';

@@ -4,7 +4,10 @@
 import { baseName, pathFromUrl, urlFromPath, isWindowsUrl } from './paths.js';
 import { NO_ARTIST } from './tags.js';
 
+/** @typedef {import('./library.js').Track} Track */
+
 // A record for a file named in a playlist, as the shell would deliver it.
+/** @param {string} url @returns {import('./library.js').TrackRecord} */
 function recordFromUrl(url) {
   const name = baseName(url);
   const dot = name.lastIndexOf('.');
@@ -16,9 +19,10 @@ function recordFromUrl(url) {
     : { title: stem, artist: NO_ARTIST, url: url, format: format };
 }
 
+/** @param {unknown} s */
 function oneLine(s) { return String(s).replace(/[\r\n]+/g, ' '); }
 
-// `tracks` carry title, artist, url and duration (seconds or null).
+/** @param {string} name @param {readonly Pick<Track, 'title' | 'artist' | 'url' | 'duration'>[]} tracks */
 function exportM3u8(name, tracks) {
   const windows = tracks.some(function (t) { return isWindowsUrl(t.url); });
   const lines = ['#EXTM3U'];
@@ -35,8 +39,10 @@ function exportM3u8(name, tracks) {
 // { name, urls, skipped }: the file URLs of the entries in order, and the
 // entries that name no absolute path (relative paths cannot be resolved
 // from a file input, which does not say where the playlist was).
+/** @param {string} text */
 function parseM3u8(text) {
   const lines = String(text).replace(/^\ufeff/, '').split(/\r\n|\n|\r/);
+  /** @type {{ name: string, urls: string[], skipped: string[] }} */
   const out = { name: '', urls: [], skipped: [] };
   lines.forEach(function (raw) {
     const line = raw.trim();
@@ -56,8 +62,11 @@ function parseM3u8(text) {
 // The library's track for a URL. Windows paths ignore case, so a
 // playlist written by another program still finds C:\MUSIC\a.mp3.
 class Matcher {
+  /** @param {readonly Track[]} tracks */
   constructor(tracks) {
+    /** @type {Map<string, Track>} */
     this.exact = new Map();
+    /** @type {Map<string, Track>} */
     this.folded = new Map();
     for (let i = 0; i < tracks.length; i++) {
       const t = tracks[i];
@@ -69,6 +78,7 @@ class Matcher {
     }
   }
 
+  /** @param {string} url */
   find(url) {
     return this.exact.get(url) || (isWindowsUrl(url) && this.folded.get(url.toLowerCase())) || null;
   }
@@ -76,6 +86,7 @@ class Matcher {
 
 // The file name a playlist is offered under: its name without the
 // characters Windows forbids in a file name.
+/** @param {string} name */
 function fileName(name) {
   const base = String(name || '').replace(/[\u0000-\u001f<>:"/\\|?*]+/g, ' ').replace(/\s+/g, ' ').replace(/[. ]+$/, '').trim();
   return (base || 'Playlist') + '.m3u8';

@@ -2,21 +2,28 @@
    URLs, which stay the same between runs; the library resolves them. */
 import { fold } from './text.js';
 
+/** @typedef {import('./library.js').Track} Track */
+/** @typedef {{ id: number, name: string, urls: string[] }} Playlist */
+/** What undo needs to put a deleted playlist back. @typedef {{ playlist: Playlist, position: number }} RemovedPlaylist */
+
 const STORE_VERSION = 1;
 
 class Playlists {
   constructor() {
+    /** @type {Playlist[]} */
     this.lists = [];
     this.nextId = 1;
     this.version = 0; // bumped on every change, for views and saves
   }
 
+  /** @param {number} id */
   get(id) {
     for (let i = 0; i < this.lists.length; i++) if (this.lists[i].id === id) return this.lists[i];
     return null;
   }
 
   // A name no other playlist has: "Mix", then "Mix 2", "Mix 3"…
+  /** @param {string} name @param {Playlist} [except] */
   freeName(name, except) {
     const base = String(name || '').replace(/\s+/g, ' ').trim() || 'New playlist';
     const taken = new Set(this.lists.filter(function (p) { return p !== except; }).map(function (p) { return fold(p.name); }));
@@ -24,6 +31,7 @@ class Playlists {
     for (let n = 2; ; n++) if (!taken.has(fold(base + ' ' + n))) return base + ' ' + n;
   }
 
+  /** @param {string} name @param {readonly string[]} [urls] @returns {Playlist} */
   create(name, urls) {
     const p = { id: this.nextId++, name: this.freeName(name), urls: [] };
     this.lists.push(p);
@@ -32,6 +40,7 @@ class Playlists {
     return p;
   }
 
+  /** @param {number} id @param {string} name */
   rename(id, name) {
     const p = this.get(id);
     if (!p || !String(name || '').trim()) return false;
@@ -40,7 +49,7 @@ class Playlists {
     return true;
   }
 
-  // Returns what undo needs to put it back, or null.
+  /** @param {number} id @returns {RemovedPlaylist | null} */
   remove(id) {
     for (let i = 0; i < this.lists.length; i++) {
       if (this.lists[i].id === id) {
@@ -52,6 +61,7 @@ class Playlists {
     return null;
   }
 
+  /** @param {RemovedPlaylist | null | undefined} removed */
   restore(removed) {
     if (!removed || this.get(removed.playlist.id)) return false;
     this.lists.splice(Math.min(removed.position, this.lists.length), 0, removed.playlist);
@@ -61,10 +71,13 @@ class Playlists {
 
   // Adds URLs not in the playlist yet, at `at` (the end by default).
   // Returns { added, already }.
+  /** @param {number} id @param {readonly string[]} urls @param {number} [at] */
   add(id, urls, at) {
     const p = this.get(id), result = { added: 0, already: 0 };
     if (!p) return result;
-    const have = new Set(p.urls), fresh = [];
+    const have = new Set(p.urls);
+    /** @type {string[]} */
+    const fresh = [];
     for (let i = 0; i < urls.length; i++) {
       if (have.has(urls[i])) result.already++;
       else { have.add(urls[i]); fresh.push(urls[i]); }
@@ -78,12 +91,15 @@ class Playlists {
 
   // Moves the entries at `positions` together, in their order, so that
   // they begin before what was at `to` (the length: the end).
+  /** @param {number} id @param {readonly number[]} positions @param {number} to */
   move(id, positions, to) {
     const p = this.get(id);
     if (!p || !positions.length) return false;
     const picked = new Set(positions.filter(function (i) { return i >= 0 && i < p.urls.length; }));
     if (!picked.size) return false;
+    /** @type {string[]} */
     const moving = [];
+    /** @type {string[]} */
     const rest = [];
     let before = 0;
     for (let i = 0; i < p.urls.length; i++) {
@@ -97,16 +113,20 @@ class Playlists {
     return !same;
   }
 
+  /** @param {number} id @param {readonly number[]} positions @returns {string[]} */
   removeEntries(id, positions) {
     const p = this.get(id);
     if (!p) return [];
-    const drop = new Set(positions), gone = [];
+    const drop = new Set(positions);
+    /** @type {string[]} */
+    const gone = [];
     p.urls = p.urls.filter(function (u, i) { if (drop.has(i)) { gone.push(u); return false; } return true; });
     if (gone.length) this.version++;
     return gone;
   }
 
   // A track that leaves the library leaves every playlist.
+  /** @param {Set<string>} urls */
   dropUrls(urls) {
     let changed = false;
     this.lists.forEach(function (p) {
@@ -118,8 +138,11 @@ class Playlists {
   }
 
   // The tracks of a playlist that the library has, in playlist order.
+  /** @param {number} id @param {Map<string, Track>} byUrl */
   tracksOf(id, byUrl) {
-    const p = this.get(id), out = [];
+    const p = this.get(id);
+    /** @type {Track[]} */
+    const out = [];
     if (!p) return out;
     for (let i = 0; i < p.urls.length; i++) { const t = byUrl.get(p.urls[i]); if (t) out.push(t); }
     return out;
@@ -135,15 +158,16 @@ class Playlists {
 
 // Whatever was stored, a usable set: damaged entries are dropped one by
 // one, never the whole set for one of them.
+/** @param {any} raw */
 function unpackPlaylists(raw) {
   const out = new Playlists();
   if (!raw || typeof raw !== 'object' || raw.version !== STORE_VERSION || !Array.isArray(raw.lists)) return out;
   const ids = new Set();
-  raw.lists.forEach(function (p) {
+  raw.lists.forEach(function (/** @type {any} */ p) {
     if (!p || !Number.isInteger(p.id) || p.id < 1 || ids.has(p.id) || typeof p.name !== 'string' || !Array.isArray(p.urls)) return;
     ids.add(p.id);
     const seen = new Set();
-    const urls = p.urls.filter(function (u) { return typeof u === 'string' && u && !seen.has(u) && seen.add(u); });
+    const urls = p.urls.filter(function (/** @type {unknown} */ u) { return typeof u === 'string' && u && !seen.has(u) && seen.add(u); });
     out.lists.push({ id: p.id, name: out.freeName(p.name), urls: urls });
     out.nextId = Math.max(out.nextId, p.id + 1);
   });
@@ -157,6 +181,7 @@ function unpackPlaylists(raw) {
 
 const RECENT_LIMIT = 500;
 
+/** @type {Record<string, { name: string, pick: (tracks: Track[]) => Track[] }>} */
 const SMART = {
   recent: {
     name: 'Recently added',

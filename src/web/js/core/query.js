@@ -3,20 +3,33 @@
    field only. `artist:"night owls"` keeps its words together. */
 import { fold } from './text.js';
 
-const FIELDS = { artist: 'artist', album: 'album' };
+/** @typedef {import('./library.js').Track} Track */
+/** @typedef {import('./tags.js').Tags} Tags */
+
+/** @typedef {{ field: null | 'artist' | 'album', text: string }} SearchTerm */
+/**
+ * Folded texts a track is searched in.
+ * @typedef {{ own: string, artist: string, album: string, folder: string }} SearchKeys
+ */
+
+// A Map, so that a prefix such as "constructor:" is not taken for a field.
+/** @type {Map<string, 'artist' | 'album'>} */
+const FIELDS = new Map([['artist', 'artist'], ['album', 'album']]);
 const TERM = /(?:(\w+):)?(?:"([^"]*)"?|(\S+))/g;
 
-// [{ field: null | 'artist' | 'album', text }], every text folded.
+// The terms of a search, every text folded.
+/** @param {unknown} text @returns {SearchTerm[]} */
 function parseSearch(text) {
   const s = fold(String(text || '')).replace(/\u0000/g, '');
+  /** @type {SearchTerm[]} */
   const out = [];
   let m;
   TERM.lastIndex = 0;
   while ((m = TERM.exec(s))) {
-    const field = m[1] && FIELDS[m[1]] ? m[1] : null;
+    const field = (m[1] && FIELDS.get(m[1])) || null;
     let value = m[2] !== undefined ? m[2].trim() : m[3];
     // A prefix still waiting for its value, as while it is typed.
-    if (!m[1] && /^\w+:$/.test(value) && FIELDS[value.slice(0, -1)]) continue;
+    if (!m[1] && /^\w+:$/.test(value) && FIELDS.has(value.slice(0, -1))) continue;
     // An unknown prefix is part of the word: "live:" searches for "live:".
     if (m[1] && !field) value = m[1] + ':' + value;
     if (field && !value) continue;
@@ -25,7 +38,8 @@ function parseSearch(text) {
   return out;
 }
 
-// Folded texts a track is searched in, kept with its tags.
+// Kept with the track's tags.
+/** @param {Tags} lay @returns {SearchKeys} */
 function keysOf(lay) {
   if (lay.keys) return lay.keys;
   // Album and folder texts are the folder's, made once for all its tracks.
@@ -38,11 +52,12 @@ function keysOf(lay) {
   return (lay.keys = {
     own: fold(lay.title) + '\u0000' + artist,
     artist: lay.artist === lay.albumArtist ? artist : artist + '\u0000' + fold(lay.albumArtist),
-    album: f.albumKey,
+    album: /** @type {string} */ (f.albumKey),
     folder: f.searchKey
   });
 }
 
+/** @param {SearchKeys} k @param {SearchTerm} term */
 function matchTerm(k, term) {
   if (term.field === 'artist') return k.artist.indexOf(term.text) >= 0;
   if (term.field === 'album') return k.album.indexOf(term.text) >= 0;
@@ -51,6 +66,7 @@ function matchTerm(k, term) {
 
 // The tracks, in their order, whose every term matches. `tagsOf` gives
 // a track's layout (a tags.TagCache's `of`).
+/** @param {Track[]} tracks @param {SearchTerm[] | string} terms @param {(t: Track) => Tags} tagsOf */
 function searchTracks(tracks, terms, tagsOf) {
   if (!Array.isArray(terms)) terms = parseSearch(terms);
   if (!terms.length) return tracks;
@@ -65,6 +81,7 @@ function searchTracks(tracks, terms, tagsOf) {
 
 // Whether every track that matches `terms` also matched `prev`, so that
 // a keystroke may search the previous result instead of everything.
+/** @param {SearchTerm[] | null} prev @param {SearchTerm[]} terms */
 function narrowsSearch(prev, terms) {
   if (!prev || !prev.length) return false;
   return prev.every(function (p) {

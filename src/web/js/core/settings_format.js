@@ -2,8 +2,24 @@
 import { SORT_KEYS } from './order.js';
 import { defaultColumns, parseColumns } from './column_table.js';
 
+/**
+ * @typedef {object} Settings
+ * @property {number} volume
+ * @property {boolean} muted
+ * @property {boolean} shuffle
+ * @property {'off' | 'all' | 'one'} repeat
+ * @property {string} sortKey
+ * @property {'asc' | 'desc'} sortDir
+ * @property {string | null} lastUrl
+ * @property {number} lastPosition
+ * @property {number} speed
+ * @property {number} crossfade
+ * @property {import('./column_table.js').ColumnEntry[]} columns
+ */
+
 const REPEAT = ['off', 'all', 'one'];
 
+/** @returns {Settings} */
 function defaultSettings() {
   return {
     volume: 0.8, muted: false, shuffle: false, repeat: 'off',
@@ -14,10 +30,12 @@ function defaultSettings() {
 }
 
 const SPEED_MIN = 0.5, SPEED_MAX = 2, CROSSFADE_MAX = 10;
+/** @param {unknown} x @param {number} lo @param {number} hi */
 function within(x, lo, hi) { return typeof x === 'number' && isFinite(x) && x >= lo && x <= hi; }
 
 // Each setting is taken on its own merits: one bad value falls back to its
 // default without costing the others.
+/** @param {unknown} text */
 function parseSettings(text) {
   const s = defaultSettings();
   let raw;
@@ -38,6 +56,7 @@ function parseSettings(text) {
   return s;
 }
 
+/** @param {Readonly<Settings>} s */
 function serializeSettings(s) {
   return JSON.stringify({
     volume: s.volume, muted: s.muted, shuffle: s.shuffle, repeat: s.repeat,

@@ -2,16 +2,20 @@
    and a meta record that says how many there are. */
 import { Library, makeTrack } from './library.js';
 
+/** @typedef {import('./library.js').Track} Track */
+
 const STORE_VERSION = 1;
 const CHUNK_SIZE = 5000;
 
 // Entries written before the library kept its statistics stop at `bad`;
 // they read back with none.
+/** @param {Track} t */
 function packTrack(t) {
   return [t.title, t.artist, t.url, t.format, t.duration, t.bad ? 1 : 0, t.added, t.plays, t.lastPlayed];
 }
 
 // A stored chunk: the tracks from position `from` up to `to`.
+/** @param {readonly Track[]} tracks @param {number} from @param {number} to */
 function packRange(tracks, from, to) {
   to = Math.min(tracks.length, to);
   const out = new Array(Math.max(0, to - from));
@@ -19,8 +23,10 @@ function packRange(tracks, from, to) {
   return out;
 }
 
+/** @param {number} n */
 function chunkCount(n) { return Math.ceil(n / CHUNK_SIZE); }
 
+/** @param {any} meta */
 function validMeta(meta) {
   return !!meta && typeof meta === 'object' && meta.version === STORE_VERSION &&
     Number.isInteger(meta.count) && meta.count >= 0 && meta.chunkSize === CHUNK_SIZE;
@@ -29,6 +35,7 @@ function validMeta(meta) {
 // Rebuilds a library from what the store held. Anything that does not look
 // like our own data is dropped entry by entry, so one damaged chunk costs
 // only its own tracks, and a damaged meta record gives an empty library.
+/** @param {any} meta @param {unknown} chunks */
 function unpackLibrary(meta, chunks) {
   const lib = new Library();
   if (!validMeta(meta) || !Array.isArray(chunks)) return lib;

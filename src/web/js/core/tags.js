@@ -4,6 +4,38 @@
    delivered; what is read here lives beside them, marked as inferred. */
 import { parentUrl, segments } from './paths.js';
 
+/** @typedef {import('./library.js').Track} Track */
+
+/**
+ * What a folder says about the tracks in it (inferFolder), with the keys
+ * made from it once for all of them.
+ * @typedef {object} FolderTags
+ * @property {string} url
+ * @property {string} name
+ * @property {string} album
+ * @property {string} albumArtist
+ * @property {number} disc
+ * @property {string} albumUrl
+ * @property {string} [albumKey] see query.js
+ * @property {string} [searchKey] see query.js
+ * @property {{ album: string, albumArtist: string, folder: string }} [sortKeys] see order.js
+ */
+
+/**
+ * The values a track shows (inferTrack).
+ * @typedef {object} Tags
+ * @property {string} title
+ * @property {string} artist
+ * @property {string} album
+ * @property {string} albumArtist
+ * @property {number} track
+ * @property {number} disc
+ * @property {boolean} artistInferred
+ * @property {boolean} titleInferred
+ * @property {FolderTags} folder
+ * @property {import('./query.js').SearchKeys} [keys] see query.js
+ */
+
 // The shell's artist for a file name without " - ".
 const NO_ARTIST = 'Local Music';
 
@@ -17,6 +49,7 @@ const CONTAINERS = new Set([
 ]);
 // How deep the folders of mount points and homes go: /home/NAME,
 // C:/Users/NAME, /media/NAME/DISK, /run/media/NAME/DISK.
+/** @type {Record<string, number>} */
 const ROOT_DEPTH = { home: 2, users: 2, 'documents and settings': 2, media: 3, mnt: 2, volumes: 2, run: 4 };
 
 const DRIVE = /^[A-Za-z]:$/;
@@ -24,6 +57,7 @@ const DISC_FOLDER = /^(?:cd|disc|disk)\s*[-_]?\s*(\d{1,2})$/i;
 
 // Whether the folder at `i` only holds music rather than naming it: a
 // drive, a home or mount folder, or a generic name like "Music".
+/** @param {string[]} segs @param {number} i */
 function isContainer(segs, i) {
   if (i < 0) return true;
   const name = segs[i];
@@ -40,6 +74,7 @@ function isContainer(segs, i) {
 // What a folder says about the tracks in it: album (its name), album
 // artist (its parent's, for Artist/Album/track), disc (for Album/CD1).
 // `albumUrl` is the folder that stands for the album.
+/** @param {string} folderUrl @returns {FolderTags} */
 function inferFolder(folderUrl) {
   const segs = segments(folderUrl);
   let at = segs.length - 1, disc = 0, albumUrl = folderUrl;
@@ -47,7 +82,7 @@ function inferFolder(folderUrl) {
   if (m && !isContainer(segs, at - 1)) {
     disc = Number(m[1]);
     at--;
-    albumUrl = parentUrl(folderUrl);
+    albumUrl = /** @type {string} */ (parentUrl(folderUrl)); // two folders at least: never null
   }
   const album = isContainer(segs, at) ? '' : segs[at];
   const albumArtist = album && !isContainer(segs, at - 1) ? segs[at - 1] : '';
@@ -61,6 +96,7 @@ const DISC_TRACK = /^(\d{1,2})-(\d{1,3})(?:\s*[-.)_]\s*|\s+)(?=\S)/;
 const TRACK = /^\(?(\d{1,3})(?:\s*[.)_]\s*|\s*-\s*|(?=\s))\s*(?=\S)/;
 const ONLY_DIGITS = /^\d{1,3}$/;
 
+/** @param {string} text */
 function leadingNumber(text) {
   let m = DISC_TRACK.exec(text);
   if (m) return { disc: Number(m[1]), track: Number(m[2]), rest: text.slice(m[0].length) };
@@ -71,6 +107,7 @@ function leadingNumber(text) {
   return { disc: 0, track: Number(m[1]), rest: text.slice(m[0].length) };
 }
 
+/** @param {string} text */
 function splitArtist(text) {
   const i = text.indexOf(' - ');
   return i >= 0 ? { artist: text.slice(0, i), title: text.slice(i + 3) } : null;
@@ -79,6 +116,7 @@ function splitArtist(text) {
 // The values a track shows. `folder` is inferFolder of its folder.
 // `artistInferred` and `titleInferred` say where the record's own value
 // was replaced; album, album artist and numbers are always inferred.
+/** @param {{ title: string, artist: string }} record @param {FolderTags} folder @returns {Tags} */
 function inferTrack(record, folder) {
   let title = record.title, artist = record.artist;
   let track = 0, disc = folder.disc, artistInferred = false, titleInferred = false, n;
@@ -107,8 +145,12 @@ function inferTrack(record, folder) {
 
 // Folder inferences made once per folder, and each track's own once.
 class TagCache {
-  constructor() { this.folders = new Map(); }
+  constructor() {
+    /** @type {Map<string, FolderTags>} */
+    this.folders = new Map();
+  }
 
+  /** @param {string} folderUrl */
   folder(folderUrl) {
     let f = this.folders.get(folderUrl);
     if (!f) { f = inferFolder(folderUrl); this.folders.set(folderUrl, f); }
@@ -116,6 +158,7 @@ class TagCache {
   }
 
   // A track's layout, kept on the track like its search key.
+  /** @param {Track} t @returns {Tags} */
   of(t) {
     if (t.tags) return t.tags;
     return (t.tags = inferTrack(t, this.folder(parentUrl(t.url) || t.url)));
@@ -127,7 +170,9 @@ class TagCache {
 const COVER_NAMES = ['cover', 'folder', 'front', 'AlbumArtSmall'];
 const COVER_TYPES = ['.jpg', '.jpeg', '.png'];
 
+/** @param {string} folderUrl */
 function coverCandidates(folderUrl) {
+  /** @type {string[]} */
   const names = [];
   COVER_NAMES.forEach(function (n) { COVER_TYPES.forEach(function (x) { names.push(n + x); }); });
   if (!/^file:\/\/\/[A-Za-z]:/.test(folderUrl)) {
