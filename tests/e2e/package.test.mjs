@@ -41,7 +41,8 @@ test('the package holds the program, the player, the menu entry, the icon and th
     assert.ok(control.includes(needed), `Depends names ${needed}: ${control}`);
   }
   const web = await readdir(path.join(root, 'usr/lib/sonabel/web'));
-  assert.deepEqual(web.sort(), (await readdir(path.join(repoRoot, 'src/web'))).sort());
+  assert.deepEqual(web.sort(), (await readdir(path.join(repoRoot, 'build', 'web'))).sort());
+  assert.ok(web.includes('sonabel.js') && !web.includes('js'), 'the bundle ships, not its modules');
   assert.ok((await stat(path.join(root, 'usr/share/icons/hicolor/scalable/apps/sonabel.svg'))).isFile());
   const entry = await readFile(path.join(root, 'usr/share/applications/sonabel.desktop'), 'utf8');
   assert.match(entry, /^Exec="\/usr\/bin\/sonabel"$/m);

@@ -81,12 +81,12 @@ describe('the player in the program', () => {
     music = mkdtempSync(path.join(tmpdir(), 'sonabel-player-'));
     chmodSync(music, 0o755);
     await makeClips(music);
-    const files = playerFiles(path.join(repoRoot, 'src', 'web'));
+    const files = playerFiles(path.join(repoRoot, 'build', 'web'));
     // The probe talks to the test's server; everything else of the policy stays.
     files['web/index.html'] = files['web/index.html']
       .toString()
       .replace("default-src 'none';", `default-src 'none'; connect-src ${server.url};`)
-      .replace('<script src="js/core.js"></script>', '<script src="e2e-probe.js"></script>\n<script src="js/core.js"></script>');
+      .replace('<script src="sonabel.js"></script>', '<script src="e2e-probe.js"></script>\n<script src="sonabel.js"></script>');
     files['web/e2e-probe.js'] = probeScript(server.url);
     files['web/elsewhere.html'] = '<!DOCTYPE html><title>Elsewhere</title>';
     program = await launchProgram({ display, files });
