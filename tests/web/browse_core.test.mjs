@@ -165,6 +165,8 @@ describe('search', () => {
     assert.ok(!narrowsSearch(p('album:riv'), p('river')));
     assert.ok(!narrowsSearch(p('river song'), p('river')));
     assert.ok(!narrowsSearch([], p('x')));
+    // Only the known fields are fields: the rest are words.
+    assert.deepEqual(p('constructor:foo'), [{ field: null, text: 'constructor:foo' }]);
   });
 });
 
