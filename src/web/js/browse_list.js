@@ -6,6 +6,7 @@ import { fold, plural, formatTotal } from './core/text.js';
 import { baseName, pathFromUrl } from './core/paths.js';
 import { coverCandidates } from './core/tags.js';
 import { treeTop } from './core/indexes.js';
+import { matchesAll } from './core/query.js';
 import { SMART } from './core/playlists.js';
 import { el } from './dom.js';
 import { on } from './events.js';
@@ -46,18 +47,13 @@ function setCover(img, url) {
 
 // ---- what each view lists -----------------------------------------------------
 
-// Whether every term is found: field terms in their own key, the others
-// in `all`.
-function matchesTerms(all, artistKey, albumKey, terms) {
-  return terms.every(function (t) {
-    return (t.field === 'artist' ? artistKey : t.field === 'album' ? albumKey : all).indexOf(t.text) >= 0;
-  });
-}
+// A key no search text contains (terms are folded and never hold \u0001).
+const NONE = '\u0001';
 
 function albumKeys(a) {
   if (a.keys) return a.keys;
   const artist = fold(a.artist), album = fold(a.title);
-  return (a.keys = { artist: artist, album: album, all: album + '\u0000' + artist + '\u0000' + fold(a.folder.name) });
+  return (a.keys = { own: album + '\u0000' + artist, folder: fold(a.folder.name), artist, album });
 }
 
 const expanded = new Set();
@@ -87,14 +83,14 @@ function computeItems() {
   const src = source, idx = indexes();
   if (src.kind === 'albums') {
     items = idx.albums.filter(function (a) {
-      const k = albumKeys(a);
-      return !terms.length || matchesTerms(k.all, k.artist, k.album, terms);
+      return matchesAll(albumKeys(a), terms);
     });
   } else if (src.kind === 'artists') {
-    items = idx.artists.filter(function (a) { return !terms.length || matchesTerms(a.key, a.key, '\u0001', terms); });
+    // An artist has no album to look in; NONE matches no term.
+    items = idx.artists.filter(function (a) { return matchesAll({ own: a.key, folder: '', artist: a.key, album: NONE }, terms); });
   } else {
     items = folderRows(idx);
-    if (terms.length) items = items.filter(function (r) { const k = fold(r.folder.name); return matchesTerms(k, '\u0001', k, terms); });
+    if (terms.length) items = items.filter(function (r) { const k = fold(r.folder.name); return matchesAll({ own: k, folder: '', artist: NONE, album: k }, terms); });
   }
 }
 

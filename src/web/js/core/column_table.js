@@ -18,7 +18,7 @@ function count(n) { return n ? String(n) : ''; }
 // columns what they need to be worth showing), min, flex (share of the
 // room left while not resized), end (right-aligned), extra (not shown
 // until chosen; the first to go when the list is narrow), text(track,
-// layout), tip (a tooltip), inferred (shown as guessed); order (its place
+// tags), tip (a tooltip), inferred (shown as guessed); order (its place
 // in the table, set below).
 /**
  * @typedef {object} Column
@@ -70,7 +70,7 @@ function byKey(key) { return BY_KEY.get(key) || null; }
 /** @param {Column} col @param {number} w */
 function clampWidth(col, w) { return Math.round(Math.max(col.min, Math.min(MAX_WIDTH, w))); }
 
-// The stored layout: one entry per column, in the order shown; width null
+// The chosen columns as stored: one entry per column, in the order shown; width null
 // while the column keeps its own.
 /** @typedef {{ key: string, width: number | null }} ColumnEntry */
 
@@ -101,32 +101,32 @@ function parseColumns(raw) {
   return out;
 }
 
-// The layout with a column added at its place in the table's order, or
+// The chosen columns with a column added at its place in the table's order, or
 // taken out; Title stays.
-/** @param {ColumnEntry[]} layout @param {string} key */
-function toggle(layout, key) {
-  const col = byKey(key), out = layout.filter(function (e) { return e.key !== key; });
-  if (!col || key === 'title') return layout;
-  if (out.length < layout.length) return out;
+/** @param {ColumnEntry[]} chosen @param {string} key */
+function toggle(chosen, key) {
+  const col = byKey(key), out = chosen.filter(function (e) { return e.key !== key; });
+  if (!col || key === 'title') return chosen;
+  if (out.length < chosen.length) return out;
   let at = 0;
   out.forEach(function (e, i) { if (/** @type {Column} */ (byKey(e.key)).order < col.order) at = i + 1; });
   out.splice(at, 0, { key: key, width: null });
   return out;
 }
 
-// The layout with one column's width set (null: its own again).
-/** @param {ColumnEntry[]} layout @param {string} key @param {number | null} width @returns {ColumnEntry[]} */
-function withWidth(layout, key, width) {
-  return layout.map(function (e) {
+// The chosen columns with one column's width set (null: its own again).
+/** @param {ColumnEntry[]} chosen @param {string} key @param {number | null} width @returns {ColumnEntry[]} */
+function withWidth(chosen, key, width) {
+  return chosen.map(function (e) {
     return e.key !== key ? e : { key: key, width: width === null ? null : clampWidth(/** @type {Column} */ (byKey(key)), width) };
   });
 }
 
-// The layout with a column moved one place towards `dir` (-1 or 1).
-/** @param {ColumnEntry[]} layout @param {string} key @param {number} dir */
-function moved(layout, key, dir) {
-  const out = layout.slice(), i = out.findIndex(function (e) { return e.key === key; }), j = i + dir;
-  if (i < 0 || j < 0 || j >= out.length) return layout;
+// The chosen columns with a column moved one place towards `dir` (-1 or 1).
+/** @param {ColumnEntry[]} chosen @param {string} key @param {number} dir */
+function moved(chosen, key, dir) {
+  const out = chosen.slice(), i = out.findIndex(function (e) { return e.key === key; }), j = i + dir;
+  if (i < 0 || j < 0 || j >= out.length) return chosen;
   const e = out[i]; out[i] = out[j]; out[j] = e;
   return out;
 }

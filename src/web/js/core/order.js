@@ -45,7 +45,7 @@ const SORT_KEYS = ['index', 'title', 'artist', 'album', 'albumArtist', 'trackNo'
 /** @param {string} a @param {string} b */
 function cmpStr(a, b) { return a < b ? -1 : a > b ? 1 : 0; }
 
-// Keys of a folder's tracks, made once per folder: the layout shares one
+// Keys of a folder's tracks, made once per folder: the tag cache shares one
 // folder object among them.
 /** @param {import('./tags.js').FolderTags} f */
 function folderKeys(f) {
@@ -94,7 +94,7 @@ const SORT_NUMBER = {
 const NEEDS_LAYOUT = { album: 1, albumArtist: 1, folder: 1, trackNo: 1 };
 
 // The tracks in the given order, as a new array; equal keys keep the order
-// added. `tagsOf` gives a track's layout; keys that need one and have
+// added. `tagsOf` gives a track's tags; keys that need them and have
 // none keep the order given.
 /** @param {Track[]} tracks @param {string} key @param {string} dir @param {TagsOf} [tagsOf] @returns {Track[]} */
 function sortTracks(tracks, key, dir, tagsOf) {

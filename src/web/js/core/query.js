@@ -57,6 +57,14 @@ function keysOf(lay) {
   });
 }
 
+// Whether a thing with these keys matches every term: the track list's
+// tracks and the catalogue views' albums, artists and folders alike.
+/** @param {SearchKeys} k @param {SearchTerm[]} terms */
+function matchesAll(k, terms) {
+  for (let j = 0; j < terms.length; j++) if (!matchTerm(k, terms[j])) return false;
+  return true;
+}
+
 /** @param {SearchKeys} k @param {SearchTerm} term */
 function matchTerm(k, term) {
   if (term.field === 'artist') return k.artist.indexOf(term.text) >= 0;
@@ -65,7 +73,7 @@ function matchTerm(k, term) {
 }
 
 // The tracks, in their order, whose every term matches. `tagsOf` gives
-// a track's layout (a tags.TagCache's `of`).
+// a track's tags (a TagCache's `of`).
 /** @param {Track[]} tracks @param {SearchTerm[] | string} terms @param {(t: Track) => Tags} tagsOf */
 function searchTracks(tracks, terms, tagsOf) {
   if (!Array.isArray(terms)) terms = parseSearch(terms);
@@ -73,7 +81,7 @@ function searchTracks(tracks, terms, tagsOf) {
   const out = [];
   outer: for (let i = 0; i < tracks.length; i++) {
     const k = keysOf(tagsOf(tracks[i]));
-    for (let j = 0; j < terms.length; j++) if (!matchTerm(k, terms[j])) continue outer;
+    if (!matchesAll(k, terms)) continue outer;
     out.push(tracks[i]);
   }
   return out;
@@ -89,4 +97,4 @@ function narrowsSearch(prev, terms) {
   });
 }
 
-export { parseSearch, searchTracks, narrowsSearch };
+export { parseSearch, searchTracks, narrowsSearch, matchesAll };

@@ -157,7 +157,7 @@ class TagCache {
     return f;
   }
 
-  // A track's layout, kept on the track like its search key.
+  // A track's tags, kept on the track like its search key.
   /** @param {Track} t @returns {Tags} */
   of(t) {
     if (t.tags) return t.tags;
