@@ -71,12 +71,17 @@ void pickAudioFiles(ScriptEvaluator& page) {
         gtk_file_chooser_set_filter(chooser, audio);
         if (!userAccepted(dialog)) return;
 
+        // A name typed into the chooser comes back even when no such file
+        // exists (GTK completes it); only files that are there are tracks,
+        // as on Windows, where the dialog itself insists on it.
         const FileNameList names(gtk_file_chooser_get_filenames(chooser));
         for (const GSList* item = names.get(); item != nullptr; item = item->next) {
-            chosen.emplace_back(static_cast<const char*>(item->data));
+            fs::path name(static_cast<const char*>(item->data));
+            std::error_code error;
+            if (fs::is_regular_file(name, error)) chosen.push_back(std::move(name));
         }
     }  // the chooser is gone before the page hears of the files
-    deliverTracks(page, chosen);
+    if (!chosen.empty()) deliverTracks(page, chosen);
 }
 
 void importMusicFolder(ScriptEvaluator& page) {

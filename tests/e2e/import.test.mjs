@@ -148,13 +148,19 @@ describe('importing through the choosers', () => {
     await expectAllPlayable(batch.records, call.since);
   });
 
-  test('cancelling the file chooser delivers nothing and still replies', async () => {
-    const call = await startCall('openFile');
-    await waitForChooser(display, 'Open');
-    await x11(display, 'xdotool', ['key', 'Escape']);
-    assert.deepEqual((await call.settled()).value, OK);
-    await sleep(300);
-    assert.deepEqual(batchesSince(call.since), []);
+  test('cancelling the file chooser, or naming a file that is not there, delivers nothing and still replies', async () => {
+    for (const missing of [null, path.join(work, 'clips', 'missing.mp3'), path.join(work, 'no such folder') + '/']) {
+      const call = await startCall('openFile');
+      await waitForChooser(display, 'Open');
+      if (missing) await acceptLocation(display, missing);
+      await sleep(500);
+      // A chooser still open after a name it cannot take (GTK may say so in
+      // a message of its own) is cancelled too.
+      for (let i = 0; i < (missing ? 3 : 1); i++) { await x11(display, 'xdotool', ['key', 'Escape']); await sleep(400); }
+      assert.deepEqual((await call.settled()).value, OK);
+      await sleep(300);
+      assert.deepEqual(batchesSince(call.since), [], String(missing));
+    }
   });
 
   test('a call made while a chooser is open is served, and the outer call completes', async () => {
