@@ -14,7 +14,7 @@ before(async () => {
   const mix = path.join(dir, 'Music', 'Night Owls', 'Glass');
   mkdirSync(owls, { recursive: true });
   mkdirSync(mix, { recursive: true });
-  execFileSync('convert', ['-size', '16x16', 'xc:#c04040', path.join(owls, 'folder.png')]);
+  execFileSync('convert', ['-size', '16x16', 'xc:#c04040', path.join(owls, 'Folder.PNG')]);
   tracks = [
     ...Object.values(makeFixtures(owls, [['02 - Second.wav', 2, 550], ['01 - First.wav', 2, 440], ['03 - Third.wav', 2, 660]])),
     ...Object.values(makeFixtures(mix, [['Guest - Other.wav', 2, 330]])),
@@ -37,12 +37,12 @@ describe('browse', () => {
     await page.waitForFunction(() => [...document.querySelectorAll('.item.albums:not([hidden]) img')].some((i) => i.complete && i.naturalWidth));
     assert.deepEqual(await tiles(page), [
       { name: 'Glass', sub: 'Night Owls · 1 track', cover: '' },
-      { name: 'Slow River', sub: 'Night Owls · 3 tracks', cover: 'folder.png' },
+      { name: 'Slow River', sub: 'Night Owls · 3 tracks', cover: 'Folder.PNG' },
     ]);
     await page.click('.item.albums:has-text("Slow River")');
     assert.equal(await page.textContent('#list-title'), 'Slow River');
     assert.match(await page.textContent('#list-sub'), /^Night Owls · 3 tracks/);
-    assert.equal(await page.$eval('#list-cover', (i) => i.getAttribute('src').endsWith('folder.png')), true);
+    assert.equal(await page.$eval('#list-cover', (i) => i.getAttribute('src').endsWith('Folder.PNG')), true);
     assert.deepEqual(await titles(page), ['First', 'Second', 'Third']);
     assert.equal(await page.$eval('.row:not(.head) .c-artist .txt', (e) => e.textContent + (e.classList.contains('inferred') ? ' (inferred)' : '')), 'Night Owls (inferred)');
     // Artists and folders lead to the same tracks.
@@ -67,6 +67,11 @@ describe('browse', () => {
     await page.click('.menu button:has-text("Play next")');
     await page.click('#queue-toggle');
     assert.deepEqual(await page.$$eval('.queue-item', (e) => e.map((x) => x.title)), ['First \u2014 Night Owls']);
+    // The player bar and the media overlay show the album's cover.
+    await page.click('#queue-toggle');
+    await page.dblclick('.viewport .row:has-text("Second")');
+    await page.waitForFunction(() => navigator.mediaSession.metadata && navigator.mediaSession.metadata.artwork.length === 1);
+    assert.ok((await page.getAttribute('#now-cover', 'src')).endsWith('/Folder.PNG'));
     assert.deepEqual(errors, []);
     await page.close();
   });

@@ -4,7 +4,6 @@
    albums on screen, by <img>, one candidate file after another. */
 import { fold, plural, formatTotal } from './core/text.js';
 import { baseName, pathFromUrl } from './core/paths.js';
-import { coverCandidates } from './core/tags.js';
 import { treeTop } from './core/indexes.js';
 import { matchesAll } from './core/query.js';
 import { SMART } from './core/playlists.js';
@@ -16,34 +15,9 @@ import { source, setSource, indexes, isCatalogue, sourceKey, playlists, shownSou
 import { playOnly } from './playback.js';
 import { render as renderList } from './view.js';
 import { clearSearch } from './search.js';
+import { showCover } from './covers.js';
 
 const TILE_W = 168, TILE_H = 214, LINE_H = 40, OVERSCAN = 2;
-
-// ---- covers -----------------------------------------------------------------
-
-const covers = new Map(); // album id -> url found, or '' when none was
-
-// Shows an album's cover in `img`, trying the candidates in turn.
-function showCover(img, album) {
-  const known = covers.get(album.id);
-  img.dataset.album = album.id;
-  if (known !== undefined) { setCover(img, known); return; }
-  const list = coverCandidates(album.id);
-  let i = 0;
-  img.onerror = function () {
-    if (img.dataset.album !== album.id) return;
-    if (++i < list.length) img.src = list[i];
-    else { covers.set(album.id, ''); setCover(img, ''); }
-  };
-  img.onload = function () { if (img.dataset.album === album.id) { covers.set(album.id, list[i]); img.classList.remove('none'); } };
-  img.classList.add('none');
-  img.src = list[0];
-}
-function setCover(img, url) {
-  img.onerror = img.onload = null;
-  img.classList.toggle('none', !url);
-  if (url) img.src = url; else img.removeAttribute('src');
-}
 
 // ---- what each view lists -----------------------------------------------------
 
@@ -151,7 +125,7 @@ function fill(node, item, kind, k) {
   if (kind === 'albums') {
     p.name.textContent = item.title;
     p.sub.textContent = item.artist + ' \u00b7 ' + plural(item.tracks.length, 'track', 'tracks');
-    if (p.img.dataset.album !== item.id) showCover(p.img, item);
+    if (p.img.dataset.album !== item.id) showCover(p.img, item.id);
     p.img.hidden = false;
     p.chevron.hidden = true;
     node.style.paddingLeft = '';
@@ -234,7 +208,7 @@ function showHead(src) {
   el.listSub.textContent = sub + ' \u00b7 ' + count + (known ? ' \u00b7 ' + formatTotal(seconds) : '');
   el.listClearSearch.hidden = !terms.length;
   el.listCover.hidden = !album;
-  if (album && el.listCover.dataset.album !== album.id) showCover(el.listCover, album);
+  if (album && el.listCover.dataset.album !== album.id) showCover(el.listCover, album.id);
   el.listRename.hidden = el.listExport.hidden = el.listDelete.hidden = !playlist;
   el.listPlay.disabled = !view.length;
 }

@@ -9,7 +9,7 @@ export const el = {
   selInfo: $('selection-info'), removeSel: $('remove-selected'), clearLib: $('clear-library'),
   play: $('play'), prev: $('prev'), next: $('next'), shuffle: $('shuffle'), repeat: $('repeat'),
   seek: $('seek'), elapsed: $('elapsed'), total: $('total'), mute: $('mute'), volume: $('volume'),
-  nowTitle: $('now-title'), nowArtist: $('now-artist'), nowFormat: $('now-format'),
+  nowTitle: $('now-title'), nowArtist: $('now-artist'), nowFormat: $('now-format'), nowCover: $('now-cover'),
   toast: $('toast'), toastText: $('toast-text'), toastUndo: $('toast-undo'), confirm: $('confirm-clear'),
   pin: $('win-pin'), min: $('win-min'), max: $('win-max'), close: $('win-close'),
   unavailable: $('unavailable-note'),

@@ -4,14 +4,15 @@ import { loaded, togglePlay, startPlaying, pause, previous, step, seekBy, seekTo
 import { updatePosition } from './transport.js';
 import { SEEK_STEP } from './keyboard.js';
 import { tagsOf } from './track_tags.js';
+import { coverOf } from './covers.js';
 
-// What the list shows for the track, album included.
+// What the list shows for the track, album and cover included.
 export function updateMediaMetadata() {
   if (!('mediaSession' in navigator)) return;
-  const t = loaded, tags = t && tagsOf(t);
+  const t = loaded, tags = t && tagsOf(t), cover = tags && coverOf(tags.folder.albumUrl);
   try {
     navigator.mediaSession.metadata = tags && typeof MediaMetadata === 'function'
-      ? new MediaMetadata({ title: tags.title, artist: tags.artist, album: tags.album || tags.folder.name })
+      ? new MediaMetadata({ title: tags.title, artist: tags.artist, album: tags.album || tags.folder.name, artwork: cover ? [{ src: cover }] : [] })
       : null;
   } catch (e) { /* engine without metadata support */ }
 }

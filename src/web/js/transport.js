@@ -11,6 +11,7 @@ import { loaded, restoring, togglePlay, step, previous, seekTo } from './playbac
 import { updateMediaMetadata } from './media_session.js';
 import { announce } from './status.js';
 import { tagsOf } from './track_tags.js';
+import { showCover } from './covers.js';
 
 let seeking = false;
 /** Whether the user is dragging the seek bar. */
@@ -26,6 +27,8 @@ export function showNowPlaying() {
   document.title = tags ? tags.title + ' \u2014 ' + tags.artist + ' \u00b7 Sonabel' : 'Sonabel';
   el.seek.disabled = !t;
   updateMediaMetadata();
+  // The overlay gets the cover too, once it is found.
+  showCover(el.nowCover, tags ? tags.folder.albumUrl : null, () => { updateMediaMetadata(); });
 }
 
 // The played part of a range is drawn from this custom property.

@@ -70,9 +70,11 @@ const SORT_TEXT = {
     const l = lay(t);
     return fold(l.title) + '\u0000' + fold(l.artist);
   },
+  // An artist's albums stay whole, each in disc and track order.
   artist: function (t, lay) {
-    const l = lay ? lay(t) : t;
-    return fold(l.artist) + '\u0000' + fold(l.title);
+    if (!lay) return fold(t.artist) + '\u0000' + fold(t.title);
+    const l = lay(t);
+    return fold(l.artist) + '\u0000' + folderKeys(l.folder).album + albumPlace(l) + '\u0000' + fold(l.title);
   },
   format: function (t) { return t.format + '\u0000' + fold(t.artist) + '\u0000' + fold(t.title); },
   album: function (t, lay) { const l = /** @type {TagsOf} */ (lay)(t); return folderKeys(l.folder).album + albumPlace(l); },

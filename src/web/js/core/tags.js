@@ -170,17 +170,20 @@ class TagCache {
 const COVER_NAMES = ['cover', 'folder', 'front', 'AlbumArtSmall'];
 const COVER_TYPES = ['.jpg', '.jpeg', '.png'];
 
+// Elsewhere names are also tried capitalised and in capitals, each with
+// its extension in capitals too (Folder.jpg, COVER.JPG, cover.PNG).
 /** @param {string} folderUrl */
 function coverCandidates(folderUrl) {
+  const windows = /^file:\/\/\/[A-Za-z]:/.test(folderUrl);
   /** @type {string[]} */
   const names = [];
-  COVER_NAMES.forEach(function (n) { COVER_TYPES.forEach(function (x) { names.push(n + x); }); });
-  if (!/^file:\/\/\/[A-Za-z]:/.test(folderUrl)) {
-    COVER_NAMES.forEach(function (n) {
-      const cap = n.charAt(0).toUpperCase() + n.slice(1);
-      if (cap !== n) COVER_TYPES.forEach(function (x) { names.push(cap + x); });
+  COVER_NAMES.forEach(function (n) {
+    const spellings = windows ? [n] : [n, n.charAt(0).toUpperCase() + n.slice(1), n.toUpperCase()];
+    spellings.filter(function (x, i) { return spellings.indexOf(x) === i; }).forEach(function (name) {
+      COVER_TYPES.forEach(function (x) { names.push(name + x); });
+      if (!windows) COVER_TYPES.forEach(function (x) { names.push(name + x.toUpperCase()); });
     });
-  }
+  });
   return names.map(function (n) { return folderUrl + '/' + n; });
 }
 
