@@ -67,7 +67,6 @@ export function playTrack(t, opts = {}) {
     audio.src = t.url;
   }
   showNowPlaying();
-  if (ahead && window.EXP_B) audio.currentTime = 0;
   if (opts.paused) { if (!ahead) audio.load(); } else startPlaying();
   updatePlayButton();
   render();
