@@ -3,8 +3,37 @@
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <string>
+
+#include "import/track_batch.h"
 
 namespace {
+
+// The page hears where a file went, or null when it could not be written;
+// a page without the hook ignores it.
+void tellPage(WebKitDownload* download, const char* path) {
+    WebKitWebView* view = webkit_download_get_web_view(download);
+    if (view == nullptr) return;
+    const std::string argument = path ? "\"" + escapeJsonString(path) + "\"" : std::string("null");
+    const std::string script =
+        "if (window.sonabel && window.sonabel.fileSaved) { window.sonabel.fileSaved(" + argument + "); }";
+    webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+void onFailed(WebKitDownload* download, GError* error, gpointer) {
+    // Cancelled in the dialog: the user knows; nothing to say.
+    if (!g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER)) tellPage(download, nullptr);
+    g_object_set_data(G_OBJECT(download), "sonabel-failed", GINT_TO_POINTER(1));
+}
+
+void onFinished(WebKitDownload* download, gpointer) {
+    if (g_object_get_data(G_OBJECT(download), "sonabel-failed")) return;
+    const char* uri = webkit_download_get_destination(download);
+    g_autofree char* path = uri ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
+    // Shown to the user, so in UTF-8 whatever bytes the name holds.
+    g_autofree char* shown = path ? g_filename_display_name(path) : nullptr;
+    if (shown) tellPage(download, shown);
+}
 
 // One download waiting for the user's answer; it owns its dialog and a
 // reference to the download until the dialog answers.
@@ -25,6 +54,8 @@ void onResponse(GtkDialog* dialog, gint response, gpointer data) {
         // The dialog has asked before replacing a file.
         webkit_download_set_allow_overwrite(pending->download, TRUE);
         webkit_download_set_destination(pending->download, uri);
+        g_signal_connect(pending->download, "failed", G_CALLBACK(onFailed), nullptr);
+        g_signal_connect(pending->download, "finished", G_CALLBACK(onFinished), nullptr);
     } else {
         webkit_download_cancel(pending->download);
     }

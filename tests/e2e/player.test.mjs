@@ -38,7 +38,7 @@ function probeScript(serverUrl) {
     return { errors: errors.slice(), title: document.title, status: text('status'), nowTitle: text('now-title'),
       rowcount: Number(document.getElementById('grid').getAttribute('aria-rowcount')),
       importDisabled: document.getElementById('add-folder').disabled,
-      paused: audio.paused, currentTime: audio.currentTime, bridge: typeof window.sendNativeAction };
+      paused: audio.paused, currentTime: audio.currentTime, bridge: typeof window.sendNativeAction, toast: text('toast-text') };
   }
   function report(data) { return fetch(server + '/report', { method: 'POST', body: JSON.stringify(data) }).catch(function () {}); }
   var commands = {
@@ -154,5 +154,6 @@ describe('the player in the program', () => {
     await acceptSaveAs(display, target);
     await waitUntil(() => existsSync(target) && readFileSync(target, 'utf8').length > 0, { what: 'the saved file' });
     assert.equal(readFileSync(target, 'utf8'), '#EXTM3U\n#PLAYLIST:Été trip\n');
+    await waitForSnapshot('the place said', (s) => s.toast === `Saved to ${target}`);
   });
 });

@@ -114,7 +114,7 @@ describe('with the shell', () => {
     await page.waitForTimeout(500);
     const row = (await rows(page))[0];
     assert.equal(row.cells[1], evil);
-    assert.equal(await page.$$eval('img:not(.list-cover), [onerror], [onmouseover]', (x) => x.length), 0);
+    assert.equal(await page.$$eval('img:not(.list-cover):not(.now-cover), [onerror], [onmouseover]', (x) => x.length), 0);
     assert.equal(await page.textContent('#now-title'), evil);
     assert.ok((await page.title()).startsWith(evil));
     assert.equal(dialogs, 0);

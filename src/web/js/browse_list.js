@@ -170,8 +170,12 @@ function nodeOf(target) {
 
 // ---- which of the two shows, and the header -----------------------------------
 
+/** @type {Record<string, string>} */
+const VIEW_NAMES = { library: 'Library', albums: 'Albums', artists: 'Artists', folders: 'Folders', album: 'Album', artist: 'Artist', folder: 'Folder', playlist: 'Playlist', smart: 'Smart list' };
+
 export function renderBrowse() {
   const src = source, catalogue = isCatalogue(src), hasTracks = lib.size() > 0;
+  if (catalogue) el.browse.setAttribute('aria-label', VIEW_NAMES[src.kind]);
   el.browse.hidden = !catalogue || !hasTracks;
   el.grid.hidden = catalogue;
   if (catalogue && hasTracks) {
@@ -197,6 +201,7 @@ function showHead(src) {
     title = SMART[src.id].name; sub = 'Smart list';
   }
   el.listHead.hidden = !title;
+  el.viewTitle.textContent = title ? VIEW_NAMES[src.kind] + ': ' + title : VIEW_NAMES[src.kind];
   if (!title) return;
   el.listTitle.textContent = title;
   let seconds = 0;

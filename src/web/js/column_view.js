@@ -80,7 +80,8 @@ function buildHead() {
     const b = document.createElement('button');
     b.type = 'button';
     b.className = 'sort';
-    b.setAttribute('aria-label', 'Sort by ' + col.name.toLowerCase());
+    // The name starts with the words shown, as a voice user says them.
+    b.setAttribute('aria-label', col.label === col.name ? 'Sort by ' + col.name.toLowerCase() : col.label + ', sort by ' + col.name.toLowerCase());
     const label = document.createElement('span');
     label.className = 'label';
     label.textContent = col.label;

@@ -3,7 +3,7 @@
    the user away from the player. */
 import { plural } from './core/text.js';
 import { pathFromUrl } from './core/paths.js';
-import { $, el } from './dom.js';
+import { $, el, focusBack } from './dom.js';
 import { enqueue } from './playing.js';
 import { view } from './shown.js';
 import * as selection from './selection.js';
@@ -72,7 +72,7 @@ function open(x, y) {
   addPlaylistItems(menu, commands);
   items = Array.prototype.slice.call(menu.querySelectorAll('[role=menuitem]'));
   items[4].textContent = n === 1 ? 'Copy file location' : 'Copy file locations';
-  returnFocus = /** @type {HTMLElement} */ (document.activeElement);
+  returnFocus = focusBack();
   openMenuAt(menu, x, y, items);
 }
 

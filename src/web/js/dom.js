@@ -17,5 +17,12 @@ export const el = {
   browse: $('browse'), browseSpacer: $('browse-spacer'), listHead: $('list-head'), listCover: $('list-cover'),
   listTitle: $('list-title'), listSub: $('list-sub'), listPlay: $('list-play'), listRename: $('list-rename'),
   listExport: $('list-export'), listDelete: $('list-delete'), listClearSearch: $('list-clear-search'),
-  sidebar: $('sidebar'), sideViews: $('side-views'), sidePlaylists: $('side-playlists'), newPlaylist: $('new-playlist')
+  viewTitle: $('view-title'), sidebar: $('sidebar'), sideViews: $('side-views'), sidePlaylists: $('side-playlists'), newPlaylist: $('new-playlist')
 };
+
+// Where the keyboard goes back to after a menu or a dialog: what had the
+// focus, the grid for a row of the list (see list_input.js).
+export function focusBack() {
+  const active = /** @type {HTMLElement} */ (document.activeElement);
+  return el.viewport.contains(active) ? el.grid : active;
+}

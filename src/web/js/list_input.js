@@ -58,6 +58,13 @@ export function wireListInput() {
     else if (e.ctrlKey || e.metaKey) selection.toggleSelected(t);
     else selection.selectOnly(t);
   });
+  // Rows can take focus (so that the scrolling list can be reached), but
+  // the grid keeps it: it holds the cursor and the keys. Handed back after
+  // the press, not during it, which would cancel a drag.
+  el.viewport.addEventListener('focusin', (e) => {
+    const row = e.target;
+    setTimeout(() => { if (document.activeElement === row) el.grid.focus({ preventScroll: true }); }, 0);
+  });
   el.viewport.addEventListener('dblclick', (e) => { playOnly(rowTrack(e.target)); });
   el.removeSel.addEventListener('click', removeSelection);
 }

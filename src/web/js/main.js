@@ -55,15 +55,16 @@ import { wirePlaybackOptions } from './playback_options.js';
 import { wirePlayStats } from './play_stats.js';
 import { wireBrowseList } from './browse_list.js';
 import { wireSidebar } from './sidebar.js';
-import { wirePlaylistActions } from './playlist_actions.js';
+import { wirePlaylistActions, fileSaved } from './playlist_actions.js';
 import { debugHandle } from './debug.js';
 
 /** @type {any} */
 const page = window;
 
-// The shell's entry point; `ready` lets a caller wait for the stored
-// library to be back (tests, benchmarks).
-page.sonabel = { addTracksBatch, ready: null, debug: debugHandle };
+// The shell's entry point: batches of tracks, and where a download went;
+// `ready` lets a caller wait for the stored library to be back (tests,
+// benchmarks).
+page.sonabel = { addTracksBatch, fileSaved, ready: null, debug: debugHandle };
 
 let saveFailReported = false;
 store.onfail = () => {

@@ -141,6 +141,15 @@ export function exportPlaylist(id) {
   a.click();
   a.remove();
   setTimeout(function () { URL.revokeObjectURL(a.href); }, 60000);
+  // The Linux shell says where it went (fileSaved); WebView2 shows its own
+  // download bar with the place.
+  announce('Exported \u201c' + p.name + '\u201d as ' + a.download);
+}
+
+// The shell wrote a download to `path`, or could not (null).
+/** @param {string | null} path */
+export function fileSaved(path) {
+  announce(path ? 'Saved to ' + path : 'The file could not be saved');
 }
 // Entries already in the library are matched to it; others join it as
 // the shell would have delivered them.

@@ -149,3 +149,21 @@ export function showPlaylistsAgain() { emit('playlists'); }
 
 // The indexes built anew on next use (the benchmark's cold figure).
 export function dropIndexes() { built = null; }
+
+// What '#' shows for a track: its place in the playlist shown, else its
+// place in the order added.
+/** @type {Map<string, number> | null} */
+let positions = null;
+let positionsFor = '';
+/** @param {import('./core/library.js').Track} t */
+export function numberOf(t) {
+  if (source.kind !== 'playlist') return t.index;
+  const key = source.id + ':' + playlists.version;
+  if (!positions || positionsFor !== key) {
+    const p = playlists.get(source.id);
+    positions = new Map(p ? p.urls.map((u, i) => [u, i]) : []);
+    positionsFor = key;
+  }
+  const at = positions.get(t.url);
+  return at === undefined ? t.index : at;
+}

@@ -3,7 +3,7 @@
    goes back where it was. */
 import { formatTime } from './core/text.js';
 import { pathFromUrl, folderPath } from './core/paths.js';
-import { $, el } from './dom.js';
+import { $, el, focusBack } from './dom.js';
 import { on } from './events.js';
 import { cursor, selectedInView } from './selection.js';
 import { copyText } from './context_menu.js';
@@ -68,7 +68,7 @@ export function showTrackInfo(t) {
   shown = t;
   fill(t);
   if (dialog.open) return;
-  returnFocus = /** @type {HTMLElement} */ (document.activeElement);
+  returnFocus = focusBack();
   dialog.showModal();
   $('info-close').focus();
 }

@@ -5,7 +5,7 @@ import { el } from './dom.js';
 import { on } from './events.js';
 import { lib } from './library.js';
 import { view } from './shown.js';
-import { source } from './sources.js';
+import { source, numberOf } from './sources.js';
 import { cursor, isSelected, selectedCount } from './selection.js';
 import { loaded } from './playback.js';
 import { shownColumns } from './column_view.js';
@@ -15,7 +15,7 @@ import { renderBrowse } from './browse_list.js';
 import { tagsOf } from './track_tags.js';
 
 /** @typedef {import('./library.js').Track} Track */
-/** @typedef {HTMLDivElement & { track: Track | null, cols: any[], cells: HTMLElement[], durShown?: number | null, playsShown?: number }} Row */
+/** @typedef {HTMLDivElement & { track: Track | null, cols: any[], cells: HTMLElement[], durShown?: number | null, playsShown?: number, numberShown?: number }} Row */
 
 export const ROW_H = 36;
 const OVERSCAN = 6;
@@ -51,6 +51,7 @@ function makeRow() {
   row.className = 'row';
   row.setAttribute('role', 'row');
   row.draggable = true; // onto a playlist, or to reorder one
+  row.tabIndex = -1; // see list_input.js
   const cols = row.cols = shownColumns;
   row.cells = [];
   for (let i = 0; i < cols.length; i++) {
@@ -106,18 +107,20 @@ export function render() {
     row.hidden = false;
     row.style.transform = 'translateY(' + (n * ROW_H) + 'px)';
     row.setAttribute('aria-rowindex', String(n + 2));
-    if (row.track !== t || row.durShown !== t.duration || row.playsShown !== t.plays) {
+    const number = numberOf(t); // a playlist's own, which changes with the source
+    if (row.track !== t || row.durShown !== t.duration || row.playsShown !== t.plays || row.numberShown !== number) {
       // What the folders say, marked where it replaces the record.
       const tags = tagsOf(t), cols = row.cols;
       for (let c = 0; c < cols.length; c++) {
         const col = cols[c], cell = row.cells[c];
-        cell.textContent = col.text(t, tags);
+        cell.textContent = col.key === 'index' ? String(number + 1) : col.text(t, tags);
         if (col.tip) cell.title = col.tip(t, tags); // long texts are cut short with an ellipsis
         if (col.inferred) cell.classList.toggle('inferred', col.inferred(tags));
       }
       row.track = t;
       row.durShown = t.duration;
       row.playsShown = t.plays;
+      row.numberShown = number;
     }
     const sel = isSelected(t);
     row.classList.toggle('selected', sel);
