@@ -76,7 +76,7 @@ describe('browse', () => {
     await page.close();
   });
 
-  test('every view keeps its scroll position and selection', async () => {
+  test('every view keeps its scroll position and selection; the last one comes back after a restart', async () => {
     const { page } = await openPlayer(await browser.fresh());
     await deliver(page, fakeRecords(3000).map((r, i) => ({ ...r, url: `file:///m/Music/A${i % 40}/B${i % 400}/${i}.mp3` })));
     await page.click('.viewport .row >> nth=3');
@@ -92,6 +92,18 @@ describe('browse', () => {
     assert.equal(await page.$eval('#browse', (v) => v.scrollTop), 1500);
     assert.equal(await page.textContent('.item.albums:not([hidden]) .item-name'), firstTile);
     assert.ok(await page.$$eval('.item.albums:not([hidden])', (x) => x.length) < 60, 'only tiles on screen are in the page');
+    const restart = async () => {
+      await page.waitForTimeout(400); // the settings are written a moment later
+      await page.reload();
+      await page.waitForSelector('html[data-ready=true]');
+      assert.equal(await page.textContent('.side-item.current'), 'Albums');
+    };
+    await restart();
+    assert.equal(await page.$eval('#browse', (v) => v.scrollTop), 1500);
+    await page.click('.item.albums >> nth=0');
+    const album = await page.textContent('#list-title');
+    await restart();
+    assert.equal(await page.textContent('#list-title'), album);
     await page.close();
   });
 });

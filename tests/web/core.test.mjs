@@ -266,6 +266,7 @@ describe('settings format', () => {
     const s = core.parseSettings(JSON.stringify({
       volume: 3, muted: true, shuffle: 'yes', repeat: 'one', sortKey: 'bpm', sortDir: 'desc',
       lastUrl: 'file:///m/a.mp3', lastPosition: -5, speed: 4, crossfade: 11, columns: { key: 'title' },
+      view: { kind: 'smart', id: 'constructor' }, viewTop: 500,
     }));
     const d = core.defaultSettings();
     assert.deepEqual(s, { ...d, muted: true, repeat: 'one', sortDir: 'desc', lastUrl: 'file:///m/a.mp3' });
@@ -273,8 +274,11 @@ describe('settings format', () => {
 
   test('what is saved reads back the same', () => {
     const s = { volume: 0.35, muted: true, shuffle: true, repeat: 'all', sortKey: 'duration', sortDir: 'desc', lastUrl: 'file:///a%23.mp3', lastPosition: 73.2, speed: 1.25, crossfade: 4,
-      columns: [{ key: 'title', width: 300 }, { key: 'folder', width: null }, { key: 'index', width: 40 }] };
+      columns: [{ key: 'title', width: 300 }, { key: 'folder', width: null }, { key: 'index', width: 40 }], view: { kind: 'playlist', id: 3 }, viewTop: 720 };
     assert.deepEqual(core.parseSettings(core.serializeSettings(s)), s);
+    for (const view of [{ kind: 'album', id: 'file:///m/A' }, { kind: 'albums', id: null }, { kind: 'smart', id: 'most' }]) {
+      assert.deepEqual(core.parseSettings(core.serializeSettings({ ...s, view })).view, view);
+    }
   });
 
   test('columns: unknown and repeated ones go, widths stay within bounds, Title is always there', () => {

@@ -10,6 +10,7 @@ import { SMART } from './core/playlists.js';
 import { el } from './dom.js';
 import { on } from './events.js';
 import { lib } from './library.js';
+import { setSetting, changeSettings } from './settings.js';
 import { view, terms } from './shown.js';
 import { source, setSource, indexes, isCatalogue, sourceKey, playlists, shownSource } from './sources.js';
 import { playOnly } from './playback.js';
@@ -218,6 +219,39 @@ function showHead(src) {
   el.listPlay.disabled = !view.length;
 }
 
+// Where each view was scrolled to, for when the user comes back to it.
+const tops = new Map();
+// Off until the stored view is back, so that start-up does not overwrite it.
+let remembering = false;
+
+/** @param {HTMLElement} scroller */
+function remember(scroller) {
+  if (remembering && (scroller === el.browse) === isCatalogue(source)) setSetting('viewTop', scroller.scrollTop, 'soon');
+}
+
+// Whether a stored view can still be shown: its playlist, album, artist or
+// folder may have gone since.
+/** @param {import('./sources.js').Source} view */
+function stillThere(view) {
+  switch (view.kind) {
+    case 'playlist': return !!playlists.get(view.id);
+    case 'album': return indexes().albumById.has(view.id);
+    case 'artist': return indexes().artistByKey.has(view.id);
+    case 'folder': return indexes().folders.has(view.id);
+    default: return true;
+  }
+}
+
+// The view of the last run, scrolled as it was, once the library is back.
+/** @param {import('./sources.js').Source | null} view @param {number} top */
+export function restoreView(view, top) {
+  if (view && stillThere(view)) {
+    setSource(view);
+    if (isCatalogue(source)) { el.browse.scrollTop = top; render(); } else { el.viewport.scrollTop = top; renderList(); }
+  }
+  remembering = true;
+}
+
 export function wireBrowseList() {
   el.browse.addEventListener('click', function (e) {
     const node = nodeOf(e.target);
@@ -250,17 +284,19 @@ export function wireBrowseList() {
       openItem(items[at], kind);
     }
   });
-  el.browse.addEventListener('scroll', function () { requestAnimationFrame(render); }, { passive: true });
+  el.browse.addEventListener('scroll', function () { requestAnimationFrame(render); remember(el.browse); }, { passive: true });
+  el.viewport.addEventListener('scroll', function () { remember(el.viewport); }, { passive: true });
   window.addEventListener('resize', function () { requestAnimationFrame(render); });
 
   el.listPlay.addEventListener('click', function () { playOnly(view[0] || null); });
   el.listClearSearch.addEventListener('click', function () { clearSearch(); });
 
-  // Back to where the view was when the user comes back to it.
-  const tops = new Map();
+  // Back to where the view was when the user comes back to it, and after
+  // a restart (see restoreView).
   on('shown', function (d) {
     if (d && d.leaving) tops.set(sourceKey(d.leaving), isCatalogue(d.leaving) ? el.browse.scrollTop : el.viewport.scrollTop);
     if (!d || !d.source) return;
+    if (remembering) changeSettings({ view: d.source, viewTop: tops.get(sourceKey(d.source)) || 0 }, 'soon');
     const top = tops.get(sourceKey(d.source)) || 0;
     if (isCatalogue(d.source)) { el.browse.scrollTop = top; render(); } else { el.viewport.scrollTop = top; renderList(); }
   });

@@ -53,7 +53,7 @@ import { wireDurations, startProbing } from './durations.js';
 import { wireCrossfade } from './crossfade.js';
 import { wirePlaybackOptions } from './playback_options.js';
 import { wirePlayStats } from './play_stats.js';
-import { wireBrowseList } from './browse_list.js';
+import { wireBrowseList, restoreView } from './browse_list.js';
 import { wireSidebar } from './sidebar.js';
 import { wirePlaylistActions, fileSaved } from './playlist_actions.js';
 import { debugHandle } from './debug.js';
@@ -128,13 +128,16 @@ page.sonabel.ready = store.load().then((/** @type {any} */ stored) => {
   if (lib.size()) warmSearch();
   restoreContext(store.context, lib.tracks);
   restorePlaylists(store.playlists);
+  const lastView = settings.view;
+  restoreView(lastView, settings.viewTop);
   const t = contextTrack() || (settings.lastUrl && lib.byUrl.get(settings.lastUrl));
   if (t) {
     markCurrent(t);
     placeCursor(t);
     resumeLast(t, settings.lastPosition);
     const n = view.indexOf(t);
-    if (n >= 0) el.viewport.scrollTop = Math.max(0, n * ROW_H - el.viewport.clientHeight / 2);
+    // Without a view of its own to come back to, the list opens at it.
+    if (n >= 0 && !lastView) el.viewport.scrollTop = Math.max(0, n * ROW_H - el.viewport.clientHeight / 2);
     render();
   }
   updatePlayButton();
