@@ -1,16 +1,17 @@
 // Sonabel.exe under wine: the real program with the real webview library,
-// real Win32 windows and dialogs; only WebView2 is our stand-in, so no page
-// renders and no script runs. What is checked is what the library asks of
-// WebView2: the URL, the settings, and the exact script texts.
+// real Win32 windows and dialogs; only WebView2 is our stand-in, and here no
+// page renders and no script runs. What is checked is what the library asks
+// of WebView2: the URL, the settings, and the exact script texts. The player
+// in a real engine is player.test.mjs.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
-import { mkdir, mkdtemp, opendir, rm, symlink, writeFile } from 'node:fs/promises';
+import { mkdir, mkdtemp, opendir, readFile, rm, symlink, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import test from 'node:test';
 
 import {
-  focusDialog, keys, okReply, run, sleep, startSonabel, typeSlowly, xWindow,
+  chooseFolder, focusDialog, keys, okReply, run, sleep, startSonabel, typeSlowly, xWindow,
 } from './support/sonabel_exe.mjs';
 
 const drive = process.env.SONABEL_TEST_DRIVE;
@@ -52,6 +53,8 @@ test('start-up: the window, the view settings and the binding, whatever the argu
     assert.deepEqual({ title: window.title, width: window.width, height: window.height, visible: window.visible },
       { title: 'Sonabel', width: 860, height: 640, visible: 1 });
     assert.equal(window.resizable, 1);
+    // The program's own icon, not the system's default one.
+    assert.equal(window.icon, 1);
 
     // The first page call already finds the window: it minimises it.
     const first = await sonabel.call('["minimizeWindow"]');
@@ -224,18 +227,7 @@ test('import: the real file dialog and folder browser, one batch before the repl
     for (const action of ['openFolder', 'autoScanMusic']) {
       await t.test(`${action}: the whole tree through the folder browser, links not followed`, async () => {
         const { scripts, reply, id } = await sonabel.call(`["${action}"]`, {
-          whileWaiting: async () => {
-            await focusDialog('Browse for Folder');
-            await keys('Down', 'Right');
-            for (const part of `${music}`.slice(1).split('/')) {
-              await sleep(1000);
-              await typeSlowly(part);
-              await sleep(1200);
-              await keys('Right');
-            }
-            await sleep(1000);
-            await keys('Return');
-          },
+          whileWaiting: () => chooseFolder(music),
         });
         // Wine lists a folder in its own order, which the walk keeps; the unit
         // tests pin the pre-order itself.
@@ -262,6 +254,62 @@ test('import: the real file dialog and folder browser, one batch before the repl
   }
 });
 
+// The box's text as wine logs it, once the box is up.
+async function errorBoxText(sonabel) {
+  await focusDialog('Sonabel Error');
+  return sonabel.until(() => /MSGBOX_OnInit L"([^"]*)"/.exec(sonabel.stderr)?.[1], 'the box text');
+}
+
+async function dismissErrorBox() {
+  await run('xdotool', ['windowfocus', '--sync', await xWindow('Sonabel Error')]);
+  await keys('Return');
+}
+
+const boxText = (message) =>
+  `Sonabel failed to initialize WebView2:\\n\\n${message}\\n\\nPlease ensure Microsoft Edge WebView2 is installed.`;
+
+test('a WebView2Loader.dll on PATH is not loaded; only the one beside the program is', async () => {
+  const planted = await mkdtemp(path.join(tmpdir(), 'sonabel-path-'));
+  const sonabel = await startSonabel({ standinFolder: planted, env: { WINEDEBUG: '+msgbox' } });
+  try {
+    // The library's own loader finds no runtime here, so the box says so.
+    assert.equal(await errorBoxText(sonabel), boxText('WebView2 is unavailable'));
+    assert.deepEqual(sonabel.reports, [], 'the planted stand-in ran');
+    await dismissErrorBox();
+    assert.equal((await sonabel.exited).code, 1);
+  } finally {
+    await sonabel.stop();
+    await rm(planted, { recursive: true, force: true });
+  }
+});
+
+test('a dead web process reloads the start page once; a second death within 30 s ends with the box', async () => {
+  const cases = [
+    // kinds: 1 the page's process, 3 a frame's, 0 the browser's own
+    { kinds: [1, 3, 1], reloads: 1, message: 'The web process crashed.' },
+    { kinds: [0], reloads: 0, message: 'The browser process exited.' },
+  ];
+  for (const { kinds, reloads, message } of cases) {
+    const sonabel = await startSonabel({ env: { WINEDEBUG: '+msgbox' } });
+    try {
+      const start = (await sonabel.next('Navigate')).uri;
+      for (const kind of kinds) {
+        await sonabel.send(`processFailed ${kind}`);
+        await sonabel.next('processFailedRaised');
+      }
+      assert.equal(await errorBoxText(sonabel), boxText(message));
+      assert.deepEqual(sonabel.reports.filter((r) => r.call === 'Navigate').map((r) => r.uri),
+        Array(1 + reloads).fill(start), JSON.stringify(kinds));
+      await dismissErrorBox();
+      assert.equal((await sonabel.exited).code, 1);
+      // The handler went with the view.
+      assert.ok(sonabel.reports.some((r) => r.call === 'remove_ProcessFailed'));
+    } finally {
+      await sonabel.stop();
+    }
+  }
+});
+
 test('start-up failures: the error box alone on screen, then exit code 1', async () => {
   // The library gives no message of its own when WebView2 fails to start,
   // and the box shows what it gives.
@@ -273,12 +321,9 @@ test('start-up failures: the error box alone on screen, then exit code 1', async
   for (const [setup, message] of failures) {
     const sonabel = await startSonabel({ setup, env: { WINEDEBUG: '+msgbox' } });
     try {
-      const box = await focusDialog('Sonabel Error');
-      const text = await sonabel.until(() => /MSGBOX_OnInit L"([^"]*)"/.exec(sonabel.stderr)?.[1], 'the box text');
-      assert.equal(text, `Sonabel failed to initialize WebView2:\\n\\n${message}\\n\\nPlease ensure Microsoft Edge WebView2 is installed.`);
+      assert.equal(await errorBoxText(sonabel), boxText(message));
       assert.deepEqual(await sonabel.visibleWindows(), ['Sonabel Error'], JSON.stringify(setup));
-      await run('xdotool', ['windowfocus', '--sync', box]);
-      await keys('Return');
+      await dismissErrorBox();
       assert.equal((await sonabel.exited).code, 1);
       if (setup.runtime !== false) assert.ok(sonabel.reports.some((r) => r.call === 'CreateCoreWebView2EnvironmentWithOptions'));
     } finally {
@@ -287,15 +332,32 @@ test('start-up failures: the error box alone on screen, then exit code 1', async
   }
 });
 
-test('the package holds Sonabel.exe and web\\ alone, and runs unpacked', async () => {
+// Whether a PE file still has its COFF symbol table (stripped files do not).
+async function hasSymbolTable(file) {
+  const image = await readFile(file);
+  const coff = image.readUInt32LE(0x3c) + 4;
+  return image.readUInt32LE(coff + 8) !== 0 || image.readUInt32LE(coff + 12) !== 0;
+}
+
+test('the package holds the stripped program, web\\, the read-me and the notices, and runs unpacked', async () => {
   const { stdout } = await run('unzip', ['-Z1', packageZip]);
   const entries = stdout.trim().split('\n');
   assert.ok(entries.includes('Sonabel.exe') && entries.includes('web/index.html'), stdout);
-  assert.deepEqual(entries.filter((e) => e !== 'Sonabel.exe' && !e.startsWith('web/')), []);
+  assert.deepEqual(entries.filter((e) => !e.startsWith('web/')).sort(), ['NOTICES.txt', 'README.txt', 'Sonabel.exe']);
 
   const folder = await mkdtemp(path.join(tmpdir(), 'sonabel-zip-'));
   try {
     await run('unzip', ['-q', packageZip, '-d', folder]);
+    assert.equal(await hasSymbolTable(path.join(folder, 'Sonabel.exe')), false);
+    assert.equal(await hasSymbolTable(process.env.SONABEL_EXE), true, 'the check itself');
+    const readme = await readFile(path.join(folder, 'README.txt'), 'utf8');
+    assert.match(readme, /Microsoft Edge WebView2 Runtime/);
+    assert.match(readme, /Sonabel \d+\.\d+\.\d+ for Windows/);
+    const notices = await readFile(path.join(folder, 'NOTICES.txt'), 'utf8');
+    for (const licence of [/webview library[\s\S]*MIT License/, /WebView2 SDK header[\s\S]*Microsoft Corporation/,
+      /mingw-w64 runtime[\s\S]*Zope Public License/, /GCC Runtime Library Exception/]) {
+      assert.match(notices, licence);
+    }
     const sonabel = await startSonabel({ folder });
     try {
       assert.equal((await sonabel.next('Navigate')).uri, `file:///Z:${folder}/web/index.html`);

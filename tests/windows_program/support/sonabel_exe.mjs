@@ -8,7 +8,12 @@
 //
 // The layout puts the exe (and the stand-in) in a fresh folder: 'web' with
 // web\index.html beside it, 'src' with src\web\index.html below it, 'parent'
-// in bin\ with ..\src\web\index.html, 'none' with no page at all.
+// in bin\ with ..\src\web\index.html, 'none' with no page at all, 'player'
+// with the player as the build ships it.
+//
+// With `browser: true` a headless Chromium runs what the library asks of
+// WebView2 (support/browser_engine.mjs); without, nothing runs and the test
+// reads the calls.
 
 import { execFile, spawn } from 'node:child_process';
 import { once } from 'node:events';
@@ -17,6 +22,8 @@ import net from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { promisify } from 'node:util';
+
+import { browserEngine } from './browser_engine.mjs';
 
 export const exe = process.env.SONABEL_EXE;
 export const standin = process.env.SONABEL_STANDIN;
@@ -29,31 +36,46 @@ const layouts = {
   src: { exeFolder: '.', page: 'src/web/index.html' },
   parent: { exeFolder: 'bin', page: 'src/web/index.html' },
   none: { exeFolder: '.', page: null },
+  player: { exeFolder: '.', page: 'web/index.html', copy: true },
 };
+
+// The player as the build leaves it beside the program, and as the zip ships it.
+export const playerFolder = path.join(path.dirname(exe || '.'), 'web');
 
 // A folder's path as wine names it through its Z: drive.
 export const winePath = (unixPath) => 'Z:' + unixPath.replaceAll('/', '\\');
 
 export async function makeProgramFolder(layout) {
   const root = await mkdtemp(path.join(tmpdir(), 'sonabel-exe-'));
-  const { exeFolder, page } = layouts[layout];
+  const { exeFolder, page, copy } = layouts[layout];
   const folder = path.join(root, exeFolder);
   await mkdir(folder, { recursive: true });
   await copyFile(exe, path.join(folder, 'Sonabel.exe'));
-  if (page) {
+  if (copy) {
+    await cp(playerFolder, path.join(folder, 'web'), { recursive: true });
+  } else if (page) {
     await mkdir(path.dirname(path.join(root, page)), { recursive: true });
     await writeFile(path.join(root, page), '<!doctype html><title>page</title>');
   }
   return { root, folder, page: page && path.join(root, page) };
 }
 
-export async function startSonabel({ layout = 'web', folder = null, setup = {}, args = [], env = {} } = {}) {
+// `standinFolder` puts the stand-in there, on the program's PATH, instead of
+// beside the program.
+export async function startSonabel({
+  layout = 'web', folder = null, setup = {}, args = [], env = {}, browser = false, standinFolder = null,
+} = {}) {
   let made = null;
   if (!folder) {
     made = await makeProgramFolder(layout);
     folder = made.folder;
   }
-  await copyFile(standin, path.join(folder, 'WebView2Loader.dll'));
+  if (standinFolder) {
+    await copyFile(standin, path.join(standinFolder, 'WebView2Loader.dll'));
+    env = { WINEPATH: winePath(standinFolder), ...env };
+  } else {
+    await copyFile(standin, path.join(folder, 'WebView2Loader.dll'));
+  }
 
   const server = net.createServer();
   server.listen(0, '127.0.0.1');
@@ -73,7 +95,9 @@ export async function startSonabel({ layout = 'web', folder = null, setup = {}, 
       pending += chunk;
       let end;
       while ((end = pending.indexOf('\n')) >= 0) {
-        reports.push(JSON.parse(pending.slice(0, end)));
+        const report = JSON.parse(pending.slice(0, end));
+        reports.push(report);
+        self.browser?.onReport(report);
         pending = pending.slice(end + 1);
         for (const wake of waiters.splice(0)) wake();
       }
@@ -103,6 +127,7 @@ export async function startSonabel({ layout = 'web', folder = null, setup = {}, 
     made,
     reports,
     exited,
+    browser: null,
     get stderr() { return stderr; },
     // Waits until `test` holds, or fails after `ms`.
     async until(test, what, ms = 30000) {
@@ -154,11 +179,13 @@ export async function startSonabel({ layout = 'web', folder = null, setup = {}, 
     },
     async stop() {
       if (child.exitCode === null) child.kill('SIGKILL');
+      await self.browser?.close();
       server.close();
       socket?.destroy();
       if (made) await rm(made.root, { recursive: true, force: true });
     },
   };
+  if (browser) self.browser = browserEngine(self, browser === true ? {} : browser);
   return self;
 }
 
@@ -186,4 +213,19 @@ export async function focusDialog(title) {
   await run('xdotool', ['windowfocus', '--sync', window]);
   await sleep(500);
   return window;
+}
+
+// Picks the folder at `unixPath` in the folder browser, through the tree
+// from the desktop, once the browser is up.
+export async function chooseFolder(unixPath) {
+  await focusDialog('Browse for Folder');
+  await keys('Down', 'Right');
+  for (const part of unixPath.slice(1).split('/')) {
+    await sleep(1000);
+    await typeSlowly(part);
+    await sleep(1200);
+    await keys('Right');
+  }
+  await sleep(1000);
+  await keys('Return');
 }
