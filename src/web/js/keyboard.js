@@ -4,7 +4,7 @@ import { $, el } from './dom.js';
 import { view } from './shown.js';
 import { cursor, selectAll } from './selection.js';
 import { togglePlay, previous, step, seekBy, playFromList, playOnly } from './playback.js';
-import { toggleMute } from './transport.js';
+import { toggleMute, changeVolume } from './transport.js';
 import { clearSearch } from './search.js';
 import { moveCursor, removeSelection } from './list_input.js';
 import { openMenuFromKeyboard } from './context_menu.js';
@@ -12,6 +12,7 @@ import { ROW_H } from './view.js';
 import { undoLast } from './undo.js';
 
 export const SEEK_STEP = 5; // seconds per arrow key
+const VOLUME_STEP = 0.05;
 
 export function wireKeyboard() {
   // The focus ring shows only for keyboard use.
@@ -21,6 +22,12 @@ export function wireKeyboard() {
     if (e.key !== 'Control' && e.key !== 'Shift' && e.key !== 'Alt' && e.key !== 'Meta') document.body.classList.remove('pointer');
     if (el.confirm.open || $('track-info').open) return; // a dialog has the keys to itself
     const t = /** @type {HTMLElement} */ (e.target), key = e.key, ctrl = e.ctrlKey || e.metaKey;
+    // Volume, wherever the focus is.
+    if (ctrl && !e.altKey && !e.shiftKey && (key === 'ArrowUp' || key === 'ArrowDown')) {
+      e.preventDefault();
+      changeVolume(key === 'ArrowUp' ? VOLUME_STEP : -VOLUME_STEP);
+      return;
+    }
     if (ctrl && !e.altKey && (key === 'f' || key === 'F')) {
       e.preventDefault();
       el.search.focus();

@@ -14,7 +14,8 @@
    views        view.js and column_view.js (the track list), browse_list.js
                 (albums, artists, folders, list headers), sidebar.js,
                 queue_view.js, transport.js (the player bar), status.js,
-                track_info.js, the menus.
+                track_info.js, the menus, narrow.js (drawer and popover
+                in narrow windows).
    playback     playback.js (what plays), decks.js (two audio elements),
                 crossfade.js, durations.js, play_stats.js, sleep_timer.js,
                 media_session.js.
@@ -52,10 +53,12 @@ import { setupMediaSession } from './media_session.js';
 import { wireDurations, startProbing } from './durations.js';
 import { wireCrossfade } from './crossfade.js';
 import { wirePlaybackOptions } from './playback_options.js';
+import { wireSleepTimer } from './sleep_timer.js';
 import { wirePlayStats } from './play_stats.js';
 import { wireBrowseList, restoreView } from './browse_list.js';
 import { wireSidebar } from './sidebar.js';
 import { wirePlaylistActions, fileSaved } from './playlist_actions.js';
+import { wireNarrow } from './narrow.js';
 import { debugHandle } from './debug.js';
 
 /** @type {any} */
@@ -98,10 +101,12 @@ wireKeyboard();
 wireDurations();
 wireCrossfade();
 wirePlaybackOptions();
+wireSleepTimer();
 wirePlayStats();
 wireBrowseList();
 wireSidebar();
 wirePlaylistActions();
+wireNarrow();
 
 if (!hasShell) {
   document.body.classList.add('no-bridge');

@@ -98,6 +98,15 @@ export function showVolume() {
 
 export function toggleMute() { setSetting('muted', !settings.muted); showVolume(); }
 
+// Louder or softer by `step` (of 1); a change of volume unmutes.
+/** @param {number} step */
+export function changeVolume(step) {
+  const volume = Math.round(Math.max(0, Math.min(1, settings.volume + step)) * 100) / 100;
+  changeSettings(volume > 0 && settings.muted ? { volume, muted: false } : { volume }, 'soon');
+  showVolume();
+  announce('Volume ' + Math.round(volume * 100) + '%');
+}
+
 export function wireTransport() {
   on('library', showPlayable);
   on('playing', showPlayable);
