@@ -76,6 +76,21 @@ describe('browse', () => {
     await page.close();
   });
 
+  test('an album of several discs, from its folders or its file names, is shown disc by disc with its numbers', async () => {
+    const { page } = await openPlayer(await browser.fresh());
+    const files = ['Box/CD2/01 - Dawn.mp3', 'Box/CD1/02 - Noon.mp3', 'Box/CD1/01 - Night.mp3', 'Set/2-01 Out.mp3', 'Set/1-01 In.mp3'];
+    await deliver(page, files.map((f) => recordFor(`/m/Music/Owls/${f}`)));
+    const shown = () => page.$$eval('.viewport .row:not([hidden])', (r) => r.sort((a, b) => a.getAttribute('aria-rowindex') - b.getAttribute('aria-rowindex'))
+      .map((x) => `${x.querySelector('.c-trackno .txt').textContent} ${x.querySelector('.c-title .txt').textContent}${x.classList.contains('disc-start') ? ' |' : ''}`));
+    for (const [album, want] of [['Box', ['1-01 Night', '1-02 Noon', '2-01 Dawn |']], ['Set', ['1-01 In', '2-01 Out |']]]) {
+      await side(page, 'Albums');
+      await page.click(`.item.albums:has-text("${album}")`);
+      assert.deepEqual(await shown(), want);
+      assert.match(await page.textContent('#list-sub'), /^Owls · 2 discs · /);
+    }
+    await page.close();
+  });
+
   test('every view keeps its scroll position and selection; the last one comes back after a restart', async () => {
     const { page } = await openPlayer(await browser.fresh());
     await deliver(page, fakeRecords(3000).map((r, i) => ({ ...r, url: `file:///m/Music/A${i % 40}/B${i % 400}/${i}.mp3` })));

@@ -146,7 +146,9 @@ export async function rows(page) {
 }
 
 export async function titles(page) {
-  return (await rows(page)).map((r) => r.cells[1]);
+  return page.$$eval('.viewport .row:not([hidden])', (els) => els
+    .sort((a, b) => a.getAttribute('aria-rowindex') - b.getAttribute('aria-rowindex'))
+    .map((r) => r.querySelector('.c-title .txt').textContent));
 }
 
 export async function audioState(page) {

@@ -12,7 +12,7 @@ import { on } from './events.js';
 import { lib } from './library.js';
 import { setSetting, changeSettings } from './settings.js';
 import { view, terms } from './shown.js';
-import { source, setSource, indexes, isCatalogue, sourceKey, playlists, shownSource } from './sources.js';
+import { source, setSource, indexes, isCatalogue, sourceKey, playlists, shownSource, discCount } from './sources.js';
 import { playOnly } from './playback.js';
 import { render as renderList } from './view.js';
 import { clearSearch } from './search.js';
@@ -191,7 +191,7 @@ export function renderBrowse() {
 function showHead(src) {
   let idx, title = '', sub = '', album = null, playlist = null;
   if (src.kind === 'album' && (album = indexes().albumById.get(src.id))) {
-    title = album.title; sub = album.artist;
+    title = album.title; sub = album.artist + (discCount() > 1 ? ' \u00b7 ' + discCount() + ' discs' : '');
   } else if (src.kind === 'artist' && (idx = indexes().artistByKey.get(src.id))) {
     title = idx.name; sub = plural(idx.albums.length, 'album', 'albums');
   } else if (src.kind === 'folder') {

@@ -9,6 +9,7 @@ import { settings, setSetting } from './settings.js';
 import { showSort } from './sorting.js';
 import { resetRows } from './view.js';
 import { openColumnMenu } from './column_menu.js';
+import { source } from './sources.js';
 
 /** @typedef {{ key: string, width: number | null }} ColumnEntry */
 
@@ -27,7 +28,13 @@ let entries = [];
 let dragging = null;
 let shownKeys = '';
 
-function chosenColumns() { return dragging || settings.columns; }
+// An album shows its track numbers, chosen or not.
+function chosenColumns() {
+  const chosen = dragging || settings.columns;
+  if (source.kind !== 'album' || chosen.some((/** @type {ColumnEntry} */ e) => e.key === 'trackNo')) return chosen;
+  const at = chosen[0] && chosen[0].key === 'index' ? 1 : 0;
+  return chosen.slice(0, at).concat([{ key: 'trackNo', width: null }], chosen.slice(at));
+}
 // The room a column needs: the grid squeezes a column to its least width
 // before anything would clip, but Title keeps its starting width while it
 // takes the room left over.
@@ -154,6 +161,7 @@ function menuBelow(cell, key) {
 export function wireColumns() {
   apply();
   on('settings', (key) => { if (key === 'columns') apply(); });
+  on('shown', (d) => { if (d && d.source) apply(); });
   new ResizeObserver(() => { apply(); }).observe(el.viewport);
 
   head.addEventListener('pointerdown', (e) => {

@@ -167,3 +167,17 @@ export function numberOf(t) {
   const at = positions.get(t.url);
   return at === undefined ? t.index : at;
 }
+
+// How many discs the album shown has (0 when no album is shown): an album
+// of several is shown disc by disc.
+let discsFor = '', discs = 0;
+export function discCount() {
+  if (source.kind !== 'album') return 0;
+  const key = source.id + ':' + lib.version;
+  if (discsFor !== key) {
+    const album = indexes().albumById.get(source.id);
+    discs = album ? new Set(album.tracks.map((t) => tagsOf(t).disc)).size : 0;
+    discsFor = key;
+  }
+  return discs;
+}

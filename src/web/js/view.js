@@ -5,7 +5,7 @@ import { el } from './dom.js';
 import { on } from './events.js';
 import { lib } from './library.js';
 import { view } from './shown.js';
-import { source, numberOf } from './sources.js';
+import { source, numberOf, discCount } from './sources.js';
 import { cursor, isSelected, selectedCount } from './selection.js';
 import { loaded } from './playback.js';
 import { shownColumns } from './column_view.js';
@@ -15,7 +15,7 @@ import { renderBrowse } from './browse_list.js';
 import { tagsOf } from './track_tags.js';
 
 /** @typedef {import('./library.js').Track} Track */
-/** @typedef {HTMLDivElement & { track: Track | null, cols: any[], cells: HTMLElement[], durShown?: number | null, playsShown?: number, numberShown?: number }} Row */
+/** @typedef {HTMLDivElement & { track: Track | null, cols: any[], cells: HTMLElement[], durShown?: number | null, playsShown?: number, numberShown?: number, discsShown?: boolean }} Row */
 
 export const ROW_H = 36;
 const OVERSCAN = 6;
@@ -97,6 +97,9 @@ export function render() {
   const need = last - first;
   while (pool.length < need) pool.push(makeRow());
   let activeSet = false;
+  // An album of several discs numbers its tracks 1-05, 2-01…, a line above
+  // each disc's first.
+  const discs = discCount() > 1;
   for (let i = 0; i < pool.length; i++) {
     const row = pool[i];
     if (i >= need) {
@@ -108,12 +111,13 @@ export function render() {
     row.style.transform = 'translateY(' + (n * ROW_H) + 'px)';
     row.setAttribute('aria-rowindex', String(n + 2));
     const number = numberOf(t); // a playlist's own, which changes with the source
-    if (row.track !== t || row.durShown !== t.duration || row.playsShown !== t.plays || row.numberShown !== number) {
+    if (row.track !== t || row.durShown !== t.duration || row.playsShown !== t.plays || row.numberShown !== number || row.discsShown !== discs) {
       // What the folders say, marked where it replaces the record.
       const tags = tagsOf(t), cols = row.cols;
       for (let c = 0; c < cols.length; c++) {
         const col = cols[c], cell = row.cells[c];
-        cell.textContent = col.key === 'index' ? String(number + 1) : col.text(t, tags);
+        cell.textContent = col.key === 'index' ? String(number + 1)
+          : col.key === 'trackNo' && discs && tags.track ? tags.disc + '-' + String(tags.track).padStart(2, '0') : col.text(t, tags);
         if (col.tip) cell.title = col.tip(t, tags); // long texts are cut short with an ellipsis
         if (col.inferred) cell.classList.toggle('inferred', col.inferred(tags));
       }
@@ -121,6 +125,7 @@ export function render() {
       row.durShown = t.duration;
       row.playsShown = t.plays;
       row.numberShown = number;
+      row.discsShown = discs;
     }
     const sel = isSelected(t);
     row.classList.toggle('selected', sel);
@@ -129,6 +134,7 @@ export function render() {
     if (t === loaded) row.setAttribute('aria-current', 'true'); else row.removeAttribute('aria-current');
     row.classList.toggle('bad', t.bad);
     row.classList.toggle('odd', n % 2 === 1);
+    row.classList.toggle('disc-start', discs && n > 0 && tagsOf(view[n - 1]).disc !== tagsOf(t).disc);
     if (t === cursor) { row.id = 'active-row'; row.classList.add('cursor'); activeSet = true; }
     else if (row.id) { row.removeAttribute('id'); row.classList.remove('cursor'); }
     else row.classList.remove('cursor');
