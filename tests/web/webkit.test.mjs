@@ -115,4 +115,19 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
         side: [...document.querySelectorAll('#side-playlists .side-item')].map((e) => e.textContent) }`);
     assert.deepEqual(got, { names: ['Kept here'], titles: want, side: ['Kept here'] });
   });
+
+  test('a narrow window opens the sidebar as a drawer; the last view comes back after a reload', async () => {
+    await wd('POST', `/session/${session}/window/rect`, { width: 600, height: 700 });
+    await until('return innerWidth <= 640');
+    const visible = (id) => run(`return document.getElementById('${id}').getBoundingClientRect().width > 0`);
+    assert.equal(await visible('sidebar'), false);
+    await run("document.getElementById('browse-toggle').click()");
+    assert.equal(await visible('sidebar'), true);
+    await run("document.querySelector('.side-item.kind-albums').click()");
+    assert.deepEqual([await visible('sidebar'), await visible('browse')], [false, true]);
+    await sleep(500); // the settings are written a moment later
+    await wd('POST', `/session/${session}/refresh`, {});
+    await until("return document.documentElement.getAttribute('data-ready') === 'true'");
+    assert.equal(await run("return document.querySelector('.side-item.current').textContent"), 'Albums');
+  });
 });
