@@ -27,7 +27,8 @@ try {
         const a = e.target;
         // The old way: nothing is ready when the track ends.
         if (!ahead && a === P.audio && a.currentTime > 1) P.loadAhead(null);
-        if (a.currentSrc !== a.started && a.currentTime > 0 && !a.paused) {
+        // The playing deck only: the waiting one is primed, muted, for a moment.
+        if (a === P.audio && a.currentSrc !== a.started && a.currentTime > 0 && !a.paused) {
           a.started = a.currentSrc;
           starts.push(performance.now() - a.currentTime * 1000 / a.playbackRate);
         }

@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
   sox libsox-fmt-mp3 unzip
+  pulseaudio pulseaudio-utils gstreamer1.0-pulseaudio
   chromium webkit2gtk-driver
   clang-14 libclang-rt-14-dev nlohmann-json3-dev
   lintian desktop-file-utils appstream

@@ -13,9 +13,11 @@ import { loaded, wantsPlay, step } from './playback.js';
 import { isSeeking } from './transport.js';
 
 const TICK_MS = 50;
-// From play() to the first audio of a loaded element, measured in
-// Chromium (bench/gap.mjs).
-const START_LEAD_S = 0.08;
+// From play() to the first audio of a loaded element: what Chromium takes
+// (bench/gap.mjs) until a change here has been measured. Engines and audio
+// servers differ (WebKit on PulseAudio starts a primed element at once), and
+// starting too early is heard as an overlap, too late as a gap.
+let startLead = 0.08;
 let fade = null;    // { from: the element ending, start, length (ms), ramp, timer }
 let joinTimer = 0;
 
@@ -54,9 +56,24 @@ function joinable(a) {
   return !!waitingTrack() && otherDeck().readyState >= 3;
 }
 
+// Once the element started at `askedAt` reports a position, when its first
+// sample was heard is known: the lead for the next change.
+/** @param {HTMLAudioElement} d @param {number} askedAt */
+function measureLead(d, askedAt) {
+  function heard() {
+    if (d.paused || d.currentTime <= 0) return;
+    d.removeEventListener('timeupdate', heard);
+    const lead = (performance.now() - d.currentTime * 1000 / (d.playbackRate || 1) - askedAt) / 1000;
+    if (lead > -0.05 && lead < 0.5) startLead = Math.max(0.01, (startLead + lead) / 2);
+  }
+  d.addEventListener('timeupdate', heard);
+  setTimeout(() => { d.removeEventListener('timeupdate', heard); }, 2000);
+}
+
 // Starts the waiting track now, the current one still sounding.
 function begin(a, seconds, ramp) {
   if (ramp) otherDeck().volume = 0;
+  else measureLead(otherDeck(), performance.now());
   fade = { from: a, start: performance.now(), length: Math.max(seconds, 0.05) * 1000, ramp: ramp, timer: 0 };
   step(1, true, false, true);
   if (audio === a) {
@@ -81,7 +98,7 @@ export function wireCrossfade() {
     if (rest > 0.5) return;
     joinTimer = setTimeout(function () {
       joinTimer = 0;
-      if (audio === a && joinable(a) && left(a) < START_LEAD_S + 0.1) begin(a, left(a), false);
-    }, Math.max(0, (rest - START_LEAD_S) * 1000));
+      if (audio === a && joinable(a) && left(a) < startLead + 0.1) begin(a, left(a), false);
+    }, Math.max(0, (rest - startLead) * 1000));
   });
 }

@@ -9,12 +9,13 @@ import { startSleepTimer } from './sleep_timer.js';
 import { exportPlaylist } from './playlist_actions.js';
 import { audio, loadAhead } from './decks.js';
 import { tagsOf } from './track_tags.js';
+import { togglePlay } from './playback.js';
 
 export const debugHandle = {
   get lib() { return lib; },
   get playlists() { return sources.playlists; },
   get audio() { return audio; },
-  store, countPlay, removeTracks, startSleepTimer, exportPlaylist, loadAhead, tagsOf,
+  store, countPlay, removeTracks, startSleepTimer, exportPlaylist, loadAhead, tagsOf, togglePlay,
   createPlaylist: sources.createPlaylist, renamePlaylist: sources.renamePlaylist, setSource: sources.setSource,
   dropIndexes: sources.dropIndexes,
   core: { TagCache, buildIndexes }

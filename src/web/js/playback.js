@@ -10,7 +10,7 @@ import { setBad, setDuration } from './library.js';
 import * as playing from './playing.js';
 import { view } from './shown.js';
 import { cursor, selectOnly } from './selection.js';
-import { audio, onAudio, takeAhead, loadAhead, emptyDeck } from './decks.js';
+import { audio, onAudio, takeAhead, loadAhead, emptyDeck, hasPlayed } from './decks.js';
 import { endFade } from './crossfade.js';
 import { announce, updateStatus } from './status.js';
 import { render } from './view.js';
@@ -75,6 +75,13 @@ export function playTrack(t, opts = {}) {
 
 export function startPlaying() {
   wantPlay = true;
+  // Loaded paused and never played (the track restored at start): it would
+  // start late on some audio servers (see decks.js), so it is loaded
+  // afresh, at its position.
+  if (loaded && audio.readyState >= 1 && !hasPlayed(audio) && audio.getAttribute('src') === loaded.url) {
+    if (restoring === null && audio.currentTime > 0) restoring = audio.currentTime;
+    audio.src = loaded.url;
+  }
   const p = audio.play();
   // A file that cannot play is handled by the error event; a refused
   // autoplay just leaves us paused.

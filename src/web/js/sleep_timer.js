@@ -4,13 +4,13 @@
    next day. */
 import { settings } from './settings.js';
 import { setStopAfter } from './playing.js';
-import { audio, applyOutput } from './decks.js';
+import { audio, applyOutput, onAudio } from './decks.js';
 import { pause } from './playback.js';
 import { announce } from './status.js';
 
 const FADE_OUT_MS = 5000, TICK_MS = 50;
 
-let endsAt = 0, timer = 0, fadeTimer = 0;
+let endsAt = 0, timer = 0, fadeTimer = 0, asleep = false;
 /** What was chosen: minutes, 'track', or 0 for none. @type {number | 'track'} */
 let chosen = 0;
 /** @type {Array<() => void>} */
@@ -33,11 +33,15 @@ function fallAsleep() {
   fadeTimer = setInterval(() => {
     const k = (performance.now() - start) / FADE_OUT_MS;
     if (k < 1 && !audio.paused) { audio.volume = settings.volume * (1 - k); return; }
-    stopFadeOut();
+    clearInterval(fadeTimer);
+    fadeTimer = 0;
     if (!audio.paused) {
+      // The volume comes back with the next play: set now, it would be
+      // heard at full before the pause reaches the audio server.
+      asleep = true;
       pause();
       announce('Sleep timer: playback paused');
-    }
+    } else applyOutput();
     changed();
   }, TICK_MS);
   changed();
@@ -80,3 +84,9 @@ export function sleepRemaining() { return endsAt ? Math.max(0, endsAt - Date.now
 export function sleepChoice() { return chosen; }
 /** @param {() => void} fn */
 export function onSleepChange(fn) { listeners.push(fn); }
+
+export function wireSleepTimer() {
+  onAudio('play', () => {
+    if (asleep) { asleep = false; applyOutput(); }
+  });
+}
