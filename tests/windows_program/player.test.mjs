@@ -193,7 +193,7 @@ test('the player in a real engine: start-up, window controls, both imports, play
   }
 });
 
-test('web storage lasts from one run to the next; closing from the frame ends with 0', async () => {
+test('web storage outlives a crash of the page and the run; closing from the frame ends with 0', async () => {
   const music = path.join(driveFolder, 'Kept');
   await mkdir(music, { recursive: true });
   await makeClips(music);
@@ -204,7 +204,16 @@ test('web storage lasts from one run to the next; closing from the frame ends wi
     await page.click('#add-folder');
     await chooseFolder(music);
     await waitFor(async () => (await trackCount(page)) === 5, 'five tracks');
-    await page.click('#win-close');
+    // The page's process dies: the program loads the player again, which
+    // finds its library in storage.
+    const navigations = first.reports.filter((r) => r.call === 'Navigate').length;
+    await first.browser.crash();
+    await first.until(() => first.reports.filter((r) => r.call === 'Navigate').length > navigations, 'the reload');
+    // Playwright gives up on a page that crashed once, so these go straight
+    // to the browser.
+    await waitFor(() => first.browser.evaluate(`typeof sendNativeAction === 'function' &&
+      document.getElementById('grid').getAttribute('aria-rowcount') === '6'`), 'five tracks after the reload');
+    await first.browser.evaluate("document.getElementById('win-close').click()");
     assert.equal((await first.exited).code, 0);
   } finally {
     await first.stop();

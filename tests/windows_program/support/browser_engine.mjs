@@ -10,7 +10,8 @@
 // documents go in before the page's own, ExecuteScript runs in the current
 // document (its result goes back to the program when it asked for one), the
 // page's window.chrome.webview.postMessage reaches the program's
-// WebMessageReceived, and put_Bounds sizes the viewport. The user-data folder
+// WebMessageReceived, put_Bounds sizes the viewport, and a crashed renderer
+// is raised as the page's process failing. The user-data folder
 // the program names becomes the browser's profile, so storage outlives a run.
 import { realpathSync } from 'node:fs';
 import { rm } from 'node:fs/promises';
@@ -75,6 +76,8 @@ export function browserEngine(sonabel, { freshProfile = true } = {}) {
       if (name === '__standinPostMessage') sonabel.send(`message ${payload}`).catch(() => {});
     });
     await cdp.send('Page.addScriptToEvaluateOnNewDocument', { source: postMessageShim });
+    // A renderer that dies is what WebView2 reports as the page's process failing.
+    cdp.on('Inspector.targetCrashed', () => sonabel.send('processFailed 1').catch(() => {}));
     await cdp.send('Fetch.enable', { patterns: [{ urlPattern: 'file:///?:*' }] });
     cdp.on('Fetch.requestPaused', ({ requestId, request }) => {
       const url = linuxUrlOf(request.url);
@@ -116,6 +119,8 @@ export function browserEngine(sonabel, { freshProfile = true } = {}) {
       });
     },
     page: () => pageReady,
+    crash: () => cdp.send('Page.crash').catch(() => {}),
+    evaluate: (expression) => cdp.send('Runtime.evaluate', { expression, returnByValue: true }).then((r) => r.result.value, (e) => e.message),
     // Waits for what the page's calls set going before the browser goes.
     async close() {
       await queue;
