@@ -108,6 +108,14 @@ function probeScript(serverUrl) {
   }
   // When the whole library was first committed: every chunk of the
   // layout written, the layout holding every track.
+  // When the shell's batch reached the page (parsed) and when the page had
+  // taken its first step.
+  var batchAt = 0, batchTaken = 0;
+  document.addEventListener('DOMContentLoaded', function () {
+    var add = window.sonabel && window.sonabel.addTracksBatch;
+    if (!add) return;
+    window.sonabel.addTracksBatch = function (records) { batchAt = Date.now(); add(records); batchTaken = Date.now(); };
+  });
   var storedAt = 0;
   setInterval(function () {
     var P = debug();
@@ -120,7 +128,7 @@ function probeScript(serverUrl) {
     state: function () {
       var P = debug();
       return { rows: rowCount(), tracks: P ? P.lib.size() : 0, ready: document.documentElement.getAttribute('data-ready') === 'true',
-        stored: storedAt, known: durationsKnown() };
+        stored: storedAt, known: durationsKnown(), batchAt: batchAt, batchTaken: batchTaken };
     },
     'add-folder': function () { document.getElementById('add-folder').click(); },
     'focus-search': function () { var s = document.getElementById('search'); s.focus(); s.select(); },
@@ -272,7 +280,9 @@ try {
     }, { what: 'the library stored', timeoutMs: 120000, intervalMs: 50 });
     result.firstRows.push(rows.at - confirmedAt);
     result.stored.push(stored - confirmedAt);
-    console.log(`import ${i + 1}: first rows ${rows.at - confirmedAt} ms, stored ${stored - confirmedAt} ms`);
+    const { batchAt, batchTaken } = await state();
+    console.log(`import ${i + 1}: first rows ${rows.at - confirmedAt} ms, stored ${stored - confirmedAt} ms ` +
+      `(batch parsed in the page ${batchAt - confirmedAt}, first step taken ${batchTaken - confirmedAt})`);
     await close(program);
     dataHome = home;
   }

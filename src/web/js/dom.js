@@ -20,6 +20,19 @@ export const el = {
   viewTitle: $('view-title'), sidebar: $('sidebar'), sideViews: $('side-views'), sidePlaylists: $('side-playlists'), newPlaylist: $('new-playlist')
 };
 
+// Runs fn once the next frame is on screen. A timer task alone would run
+// before the frame, and a task queued from the frame's own callbacks can
+// still run before WebKit draws it: the callbacks of the frame after
+// come once it has been drawn. A hidden window paints no frames, hence the
+// fallback.
+/** @param {() => void} fn */
+export function afterPaint(fn) {
+  let done = false;
+  function once() { if (!done) { done = true; fn(); } }
+  requestAnimationFrame(() => { requestAnimationFrame(() => { setTimeout(once, 0); }); });
+  setTimeout(once, 150);
+}
+
 // Where the keyboard goes back to after a menu or a dialog: what had the
 // focus, the grid for a row of the list (see list_input.js).
 export function focusBack() {

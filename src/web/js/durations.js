@@ -18,6 +18,10 @@ const PROBE_TIMEOUT = 8000; // doubled at each of the later tries
 const PROBE_TRIES = 3;
 const HOLD_AFTER_START = 500; // ms of quiet once a track has started
 const HOLD_AT_MOST = 5000;     // a start that never settles holds no longer
+// Each file read costs the page a new media pipeline, several ms of its
+// one thread: none are started while the user types or scrolls, until
+// this long after the last key, wheel turn or press.
+const HOLD_FOR_INPUT = 700;
 
 const probes = [];
 let pumpQueued = 0;
@@ -65,9 +69,10 @@ function nextRetry() {
   return retries.shift() || null;
 }
 
+let inputUntil = 0;
 function pump() {
   if (!passing) return;
-  const wait = heldUntil - Date.now();
+  const wait = Math.max(heldUntil, inputUntil) - Date.now();
   if (wait > 0) { queueProbes(wait); return; }
   const todo = visibleUnknown();
   while (inFlight.size < PROBES) {
@@ -110,20 +115,21 @@ function probe(t) {
     finished(t, outcome, seconds);
   }
   function check() {
-    if (isFinite(a.duration)) done('ok');
+    if (a.duration > 0 && isFinite(a.duration)) done('ok');
   }
-  // Some engines report an infinite duration at first for files without a
-  // length header and learn the real one shortly after, not always with an
-  // event; look again for a while.
+  // For files without a length header WebKit reports an infinite or a zero
+  // duration at first and the real one some 10 to 30 ms later, not always
+  // with an event; look again, often, since that wait is most of a read.
   a.onloadedmetadata = function () {
     check();
-    if (inFlight.has(t) && a.onloadedmetadata && !poll) poll = setInterval(check, 250);
+    if (inFlight.has(t) && a.onloadedmetadata && !poll) poll = setInterval(check, 15);
   };
   a.ondurationchange = check;
   // An error of the file this element read before can still be queued;
   // starting this file's load has cleared that one.
   a.onerror = function () { if (a.error) done('bad'); };
-  timer = setTimeout(function () { done('timeout'); }, PROBE_TIMEOUT * Math.pow(2, (tries.get(t) || 1) - 1));
+  // A file whose length stays zero is taken at its word in the end.
+  timer = setTimeout(function () { done(a.duration === 0 ? 'ok' : 'timeout'); }, PROBE_TIMEOUT * Math.pow(2, (tries.get(t) || 1) - 1));
   a.src = t.url;
 }
 
@@ -133,11 +139,21 @@ function settled(quiet) {
   heldUntil = Date.now() + quiet;
   queueProbes(quiet);
 }
-// The background pass begins once the stored library is back.
+// The background pass begins once the stored library is on screen, and a
+// moment later: the first file read brings up the engine's media framework,
+// which holds the page for a few hundred ms.
+const PASS_START_DELAY = 1000;
 var passing = false;
-export function startProbing() { passing = true; queueProbes(); }
+export function startProbing() {
+  passing = true;
+  heldUntil = Math.max(heldUntil, Date.now() + PASS_START_DELAY);
+  queueProbes(PASS_START_DELAY);
+}
 
 export function wireDurations() {
+  ['keydown', 'wheel', 'pointerdown', 'scroll'].forEach(function (type) {
+    document.addEventListener(type, function () { inputUntil = Date.now() + HOLD_FOR_INPUT; }, { capture: true, passive: true });
+  });
   // Media events do not bubble; they are caught on their way down.
   document.addEventListener('loadstart', function (e) {
     if (e.target !== audio) return;

@@ -1,9 +1,10 @@
 /* Sonabel player: bringing tracks in. The import buttons ask the shell for
    a chooser; the shell answers with window.sonabel.addTracksBatch. */
-import { naturalOrder } from './core/order.js';
+import { naturalOrderInSteps } from './core/order.js';
 import { batchMessage } from './core/text.js';
 import { searchTracks } from './core/query.js';
 import { hasShell, callNative } from './native.js';
+import { afterPaint } from './dom.js';
 import { lib, addRecords } from './library.js';
 import { announce } from './status.js';
 import { tagsOf } from './track_tags.js';
@@ -28,9 +29,9 @@ export function warmSearch() {
 
 // A batch is taken in two steps: the first rows at once, so they show
 // without waiting for the rest of a large batch, then the rest in the next
-// task. Batches that come meanwhile wait their turn.
+// task, ordered only then. Batches that come meanwhile wait their turn.
 const FIRST_STEP = 2000;
-/** @type {Array<{ records: any[], pos: number, result: { added: number, duplicates: number, skipped: number } }>} */
+/** @type {Array<{ records: any[], rest: null | (() => any[]), pos: number, result: { added: number, duplicates: number, skipped: number } }>} */
 let batches = [];
 
 /** @param {unknown} records */
@@ -38,7 +39,8 @@ export function addTracksBatch(records) {
   try {
     if (!Array.isArray(records)) return;
     // "#" follows the files' own order: by path, numbers by value.
-    batches.push({ records: naturalOrder(records), pos: 0, result: { added: 0, duplicates: 0, skipped: 0 } });
+    const order = naturalOrderInSteps(records, FIRST_STEP);
+    batches.push({ records: order.first, rest: order.rest, pos: 0, result: { added: 0, duplicates: 0, skipped: 0 } });
     if (batches.length === 1) ingest(FIRST_STEP);
   } catch (e) {
     // Whatever the shell hands us must never break the page.
@@ -48,28 +50,23 @@ export function addTracksBatch(records) {
 // Clearing the library drops what has not been taken in yet.
 export function dropBatches() { batches = []; }
 
-// Runs fn once the next frame is on screen. A timer task alone would run
-// before the frame; a hidden window paints no frames, hence the fallback.
-/** @param {() => void} fn */
-function afterPaint(fn) {
-  let done = false;
-  function once() { if (!done) { done = true; fn(); } }
-  requestAnimationFrame(() => { setTimeout(once, 0); });
-  setTimeout(once, 100);
-}
-
 /** @param {number} step */
 function ingest(step) {
   const job = batches[0];
   if (!job) return;
   try {
+    if (job.pos + step > job.records.length && job.rest) {
+      job.records = job.records.concat(job.rest());
+      job.rest = null;
+    }
     const end = Math.min(job.records.length, job.pos + step);
     addRecords(job.records, job.pos, end, job.result);
     job.pos = end;
   } catch (e) {
     job.pos = job.records.length;
+    job.rest = null;
   }
-  if (job.pos < job.records.length) { afterPaint(() => { ingest(Infinity); }); return; }
+  if (job.pos < job.records.length || job.rest) { afterPaint(() => { ingest(Infinity); }); return; }
   batches.shift();
   announce(batchMessage(job.result));
   if (job.result.added) warmSearch();

@@ -24,7 +24,7 @@
 
    Modules only define things when loaded; what they wire up and in which
    order is decided here. */
-import { el } from './dom.js';
+import { el, afterPaint } from './dom.js';
 import { hasShell } from './native.js';
 import { lib, store, adoptStored } from './library.js';
 import { settings, wireSettings } from './settings.js';
@@ -75,6 +75,9 @@ store.onfail = () => {
   saveFailReported = true;
   announce('The library could not be saved; it will be tried again with the next change');
 };
+
+// The stored library is read while the page wires itself up.
+const storedLibrary = store.load();
 
 // Listeners run in the order wired: the list shown is recomputed before
 // the views that draw it.
@@ -128,7 +131,7 @@ setupMediaSession();
 updatePlayButton();
 refreshView();
 
-page.sonabel.ready = store.load().then((/** @type {any} */ stored) => {
+page.sonabel.ready = storedLibrary.then((/** @type {any} */ stored) => {
   adoptStored(stored);
   if (lib.size()) warmSearch();
   restoreContext(store.context, lib.tracks);
@@ -146,7 +149,7 @@ page.sonabel.ready = store.load().then((/** @type {any} */ stored) => {
     render();
   }
   updatePlayButton();
-  startProbing(); // the background pass over the whole library
+  afterPaint(startProbing); // the background pass over the whole library
   performance.mark('sonabel-ready');
   document.documentElement.setAttribute('data-ready', 'true');
   return lib.size();

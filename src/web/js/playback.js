@@ -3,7 +3,7 @@
    playing element is decks.audio, which changes when a track loaded ahead
    takes over (see decks.js). */
 import { formatTime } from './core/text.js';
-import { el } from './dom.js';
+import { el, afterPaint } from './dom.js';
 import { on } from './events.js';
 import { settings, changeSettings, saveNow, sinceSaved } from './settings.js';
 import { setBad, setDuration } from './library.js';
@@ -46,7 +46,7 @@ function reportBad(t) {
 
 // Loads a track and, unless told otherwise, plays it. A track already
 // loaded ahead starts at once; `fade` keeps the one before it sounding.
-/** @param {Track} t @param {{ paused?: boolean, position?: number, direction?: number, fade?: boolean, force?: boolean }} [opts] */
+/** @param {Track} t @param {{ paused?: boolean, later?: boolean, position?: number, direction?: number, fade?: boolean, force?: boolean }} [opts] */
 export function playTrack(t, opts = {}) {
   if (!t) return null;
   if (!opts.fade) endFade();
@@ -63,11 +63,16 @@ export function playTrack(t, opts = {}) {
   if (ahead) {
     // Its metadata came while it waited.
     if (audio.readyState >= 1) metadataIn();
+  } else if (opts.later) {
+    // The first file opened in a run brings up the engine's media
+    // framework, which holds the page for a few hundred ms: not before the
+    // list is on screen.
+    afterPaint(() => { if (loaded === t && audio.getAttribute('src') !== t.url) { audio.src = t.url; audio.load(); } });
   } else {
     audio.src = t.url;
   }
   showNowPlaying();
-  if (opts.paused) { if (!ahead) audio.load(); } else startPlaying();
+  if (opts.paused) { if (!ahead && !opts.later) audio.load(); } else startPlaying();
   updatePlayButton();
   render();
   return ahead;
@@ -75,6 +80,8 @@ export function playTrack(t, opts = {}) {
 
 export function startPlaying() {
   wantPlay = true;
+  // Played before its load, put off at start, came round.
+  if (loaded && !audio.getAttribute('src')) audio.src = loaded.url;
   // Loaded paused and never played (the track restored at start): it would
   // start late on some audio servers (see decks.js), so it is loaded
   // afresh, at its position.
@@ -249,6 +256,6 @@ export function wirePlayback() {
 // Where the last run left off: loaded, paused, at its position.
 /** @param {Track} t @param {number} position */
 export function resumeLast(t, position) {
-  playTrack(t, { paused: true, position });
+  playTrack(t, { paused: true, later: true, position });
 }
 
