@@ -26,28 +26,43 @@ function naturalKey(s) {
 /** @param {Keyed} a @param {Keyed} b */
 function byKey(a, b) { return cmpStr(a[0], b[0]) || a[1] - b[1]; }
 
-// Rearranges `a` so that its first k items are its k smallest, in no
-// particular order (Hoare's selection; the order is total, so it ends).
-/** @param {Keyed[]} a @param {number} k */
-function selectSmallest(a, k) {
-  let lo = 0, hi = a.length - 1;
-  while (lo < hi) {
-    const pivot = a[(lo + hi) >> 1];
-    let i = lo, j = hi;
-    while (i <= j) {
-      while (byKey(a[i], pivot) < 0) i++;
-      while (byKey(a[j], pivot) > 0) j--;
-      if (i <= j) { const x = a[i]; a[i] = a[j]; a[j] = x; i++; j--; }
-    }
-    if (k - 1 <= j) hi = j; else if (k - 1 >= i) lo = i; else return;
+// The first `count` of `keyed` in order, keying only what it must: the
+// tracks of a folder and of its subfolders come together, before those of
+// any later folder that is not among them (where two keys first differ, in
+// their folders' part, the earlier folder's is lower). So it takes the
+// folders in order until it has enough, with all of their subfolders.
+/** @param {Keyed[]} keyed @param {number} count @returns {Keyed[]} */
+function firstInOrder(keyed, count) {
+  /** @type {Map<string, Keyed[]>} */
+  const byFolder = new Map();
+  for (let i = 0; i < keyed.length; i++) {
+    const url = keyed[i][2].url, folder = url.slice(0, url.lastIndexOf('/') + 1);
+    const list = byFolder.get(folder);
+    if (list) list.push(keyed[i]); else byFolder.set(folder, [keyed[i]]);
   }
+  const folders = Array.from(byFolder.keys(), (f) => [naturalKey(f), f]).sort((a, b) => cmpStr(a[0], b[0]));
+  /** @type {Keyed[]} */
+  const picked = [];
+  // The folders taken whose subfolders may still come: a folder's
+  // subfolders follow it, since their keys begin with its key.
+  /** @type {string[]} */
+  const open = [];
+  for (let i = 0; i < folders.length; i++) {
+    const key = folders[i][0];
+    while (open.length && !key.startsWith(open[open.length - 1])) open.pop();
+    if (!open.length && picked.length >= count) break;
+    open.push(key);
+    for (const k of /** @type {Keyed[]} */ (byFolder.get(folders[i][1]))) picked.push(k);
+  }
+  for (let j = 0; j < picked.length; j++) picked[j][0] = naturalKey(picked[j][2].url);
+  return picked.sort(byKey).slice(0, count);
 }
 
 // The records of one batch in natural order of their urls, the first
-// `count` at once and the rest when asked for: sorting 100,000 records
-// takes a few hundred ms, picking the first few thousand a tenth of that,
-// so a large batch shows its first rows sooner. Records that are not usable
-// keep their place at the end, to be counted as skipped.
+// `count` at once and the rest when asked for: keying and sorting 100,000
+// records takes a few hundred ms, the first few thousand a fraction of
+// that, so a large batch shows its first rows sooner. Records that are not
+// usable keep their place at the end, to be counted as skipped.
 /** @param {unknown[]} records @param {number} count
     @returns {{ first: unknown[], rest: () => unknown[] }} */
 function naturalOrderInSteps(records, count) {
@@ -57,15 +72,15 @@ function naturalOrderInSteps(records, count) {
   const bad = [];
   for (let i = 0; i < records.length; i++) {
     const r = records[i];
-    if (isValidRecord(r)) keyed.push([naturalKey(r.url), i, r]); else bad.push(r);
+    if (isValidRecord(r)) keyed.push(['', i, r]); else bad.push(r);
   }
-  if (count < keyed.length) selectSmallest(keyed, count);
-  /** @param {Keyed[]} part */
-  const sorted = (part) => part.sort(byKey).map((k) => k[2]);
-  return {
-    first: sorted(keyed.slice(0, count)),
-    rest: () => sorted(keyed.slice(count)).concat(bad),
-  };
+  const recordsOf = (/** @type {Keyed[]} */ part) => part.map((k) => /** @type {unknown} */ (k[2]));
+  function all() {
+    for (let j = 0; j < keyed.length; j++) if (!keyed[j][0]) keyed[j][0] = naturalKey(keyed[j][2].url);
+    return keyed.sort(byKey);
+  }
+  if (count >= keyed.length) return { first: recordsOf(all()), rest: () => bad };
+  return { first: recordsOf(firstInOrder(keyed, count)), rest: () => recordsOf(all().slice(count)).concat(bad) };
 }
 
 /** @param {unknown[]} records @returns {unknown[]} */
