@@ -18,7 +18,8 @@
 //   (the floor); p95 of each and their ratio;
 // - the web process's memory (RSS and PSS) with 100,000 tracks;
 // - the durations pass: files read a second when the user leaves it alone,
-//   and the web process's share of a core meanwhile.
+//   and the web process's share of a core meanwhile and while the user
+//   types (when the pass holds off).
 
 import { execFile, execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, linkSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
@@ -322,6 +323,7 @@ try {
   await x11(display, 'xdotool', ['windowactivate', '--sync', String(open.id)]).catch(() => {});
   await command('focus-search');
   await command('keys-start');
+  const typing = { cpu: cpuOf(web), at: Date.now(), known: (await state()).known };
   for (let i = 0; i < RUNS; i++) {
     for (const key of 'river'.split('')) {
       await x11(display, 'xdotool', ['key', key]);
@@ -332,6 +334,7 @@ try {
     await sleep(800);
   }
   result.keys = await command('keys-stop');
+  result.typing = { share: (cpuOf(web) - typing.cpu) / ((Date.now() - typing.at) / 1000), read: (await state()).known - typing.known };
 
   // Scrolling the list, the pass running; then the plain page.
   await command('focus-list');
@@ -367,6 +370,7 @@ console.log(`import, chooser confirmed to first rows painted: median ${spread(re
 console.log(`import, chooser confirmed to the library stored: median ${spread(result.stored)}`);
 console.log(`launch to the stored library's rows painted: median ${spread(result.launch)}`);
 console.log(`search keystroke with the durations pass running (${result.keys.length} keys): median ${ms(median(result.keys))}, p95 ${ms(percentile(result.keys, 95))}, slowest ${ms(Math.max(...result.keys))}`);
+console.log(`while typing: web process at ${(result.typing.share * 100).toFixed(0)} % of a core, ${result.typing.read} files read by the durations pass`);
 console.log(`scroll, 150 wheel notches: player ${result.frames.length} frames, median ${ms(median(result.frames))}, p95 ${ms(p95)}; plain page ${result.floor.length} frames, median ${ms(median(result.floor))}, p95 ${ms(floor95)}; ratio of p95s ${(p95 / floor95).toFixed(2)}`);
 console.log(`web process with ${TRACKS.toLocaleString('en')} tracks: RSS ${result.memory.rss.toFixed(0)} MiB, PSS ${result.memory.pss.toFixed(0)} MiB`);
 console.log(`durations pass, left alone: ${result.pace.toFixed(1)} files a second; web process at ${(result.share * 100).toFixed(0)} % of a core`);

@@ -192,6 +192,7 @@ describe('playback on a PulseAudio server', () => {
     // Equal-power curves: each is above a tenth of its level for about 90 %
     // of the fade.
     const both = heard(samples, album).filter((h) => h.length === 2).length / 10;
+    console.log(`both heard for ${both} s`);
     assert.ok(both >= 2.2 && both <= 3.2, `both heard for ${both} s`);
     await command('crossfade 0');
   });
