@@ -368,12 +368,15 @@ describe('play context and order added', () => {
     // Taken in two steps, the first few picked before the rest is sorted,
     // a batch comes out as one sort by key, then by place, would give it.
     const folders = ['A', 'A/B', 'A b', 'C/D 2', 'C', 'C/D 10', 'A/B/E'];
-    const names = Array.from({ length: 300 }, (_, i) => `file:///m/${folders[i % 7]}/Track ${(i * 7919) % 97}${i % 5 ? '' : 'b'}.mp3`);
-    const batch = names.map((url, i) => rec(String(i), 'x', i % 50 ? url : url.toUpperCase()));
-    const expected = batch.map((r, i) => [core.naturalKey(r.url), i, r]).sort((a, b) => (a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : a[1] - b[1])).map((k) => k[2]);
-    for (const count of [0, 1, 37, 150, 299, 300, 2000]) {
-      const steps = core.naturalOrderInSteps(batch, count);
-      assert.deepEqual(steps.first.concat(steps.rest()), expected, `first ${count}`);
+    // In a few folders, and a folder each.
+    for (const folder of [(i) => folders[i % 7], (i) => `F ${i % 150}/${i}`]) {
+      const names = Array.from({ length: 300 }, (_, i) => `file:///m/${folder(i)}/Track ${(i * 7919) % 97}${i % 5 ? '' : 'b'}.mp3`);
+      const batch = names.map((url, i) => rec(String(i), 'x', i % 50 ? url : url.toUpperCase()));
+      const expected = batch.map((r, i) => [core.naturalKey(r.url), i, r]).sort((a, b) => (a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : a[1] - b[1])).map((k) => k[2]);
+      for (const count of [0, 1, 37, 150, 299, 300, 2000]) {
+        const steps = core.naturalOrderInSteps(batch, count);
+        assert.deepEqual(steps.first.concat(steps.rest()), expected, `first ${count}`);
+      }
     }
     const lib = new core.Library();
     lib.addRecords(['a', 'b', 'c', 'd', 'e'].map((x) => rec(x)));

@@ -26,11 +26,35 @@ function naturalKey(s) {
 /** @param {Keyed} a @param {Keyed} b */
 function byKey(a, b) { return cmpStr(a[0], b[0]) || a[1] - b[1]; }
 
+/** @param {Keyed[]} keyed */
+function keyAll(keyed) {
+  for (let j = 0; j < keyed.length; j++) if (!keyed[j][0]) keyed[j][0] = naturalKey(keyed[j][2].url);
+}
+
+// Rearranges `a` so that its first k items are its k smallest, in no
+// particular order (Hoare's selection; the order is total, so it ends).
+/** @param {Keyed[]} a @param {number} k */
+function selectSmallest(a, k) {
+  let lo = 0, hi = a.length - 1;
+  while (lo < hi) {
+    const pivot = a[(lo + hi) >> 1];
+    let i = lo, j = hi;
+    while (i <= j) {
+      while (byKey(a[i], pivot) < 0) i++;
+      while (byKey(a[j], pivot) > 0) j--;
+      if (i <= j) { const x = a[i]; a[i] = a[j]; a[j] = x; i++; j--; }
+    }
+    if (k - 1 <= j) hi = j; else if (k - 1 >= i) lo = i; else return;
+  }
+}
+
 // The first `count` of `keyed` in order, keying only what it must: the
 // tracks of a folder and of its subfolders come together, before those of
 // any later folder that is not among them (where two keys first differ, in
 // their folders' part, the earlier folder's is lower). So it takes the
 // folders in order until it has enough, with all of their subfolders.
+// Where folders hold few tracks each, grouping gains nothing: every track
+// is keyed and the first are picked out, in place.
 /** @param {Keyed[]} keyed @param {number} count @returns {Keyed[]} */
 function firstInOrder(keyed, count) {
   /** @type {Map<string, Keyed[]>} */
@@ -39,6 +63,11 @@ function firstInOrder(keyed, count) {
     const url = keyed[i][2].url, folder = url.slice(0, url.lastIndexOf('/') + 1);
     const list = byFolder.get(folder);
     if (list) list.push(keyed[i]); else byFolder.set(folder, [keyed[i]]);
+    if (byFolder.size * 8 > keyed.length) {
+      keyAll(keyed);
+      selectSmallest(keyed, count);
+      return keyed.slice(0, count).sort(byKey);
+    }
   }
   const folders = Array.from(byFolder.keys(), (f) => [naturalKey(f), f]).sort((a, b) => cmpStr(a[0], b[0]));
   /** @type {Keyed[]} */
@@ -76,7 +105,7 @@ function naturalOrderInSteps(records, count) {
   }
   const recordsOf = (/** @type {Keyed[]} */ part) => part.map((k) => /** @type {unknown} */ (k[2]));
   function all() {
-    for (let j = 0; j < keyed.length; j++) if (!keyed[j][0]) keyed[j][0] = naturalKey(keyed[j][2].url);
+    keyAll(keyed);
     return keyed.sort(byKey);
   }
   if (count >= keyed.length) return { first: recordsOf(all()), rest: () => bad };
