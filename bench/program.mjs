@@ -108,7 +108,8 @@ function probeScript(serverUrl) {
     return n;
   }
   // When the whole library was first committed: every chunk of the
-  // layout written, the layout holding every track.
+  // layout written, the layout holding every track of the import (the
+  // first step's rows are stored on their own before the rest comes).
   // When the shell's batch reached the page (parsed) and when the page had
   // taken its first step.
   var batchAt = 0, batchTaken = 0;
@@ -120,7 +121,7 @@ function probeScript(serverUrl) {
   var storedAt = 0;
   setInterval(function () {
     var P = debug();
-    if (storedAt || !P || !P.lib.size()) return;
+    if (storedAt || !P || P.lib.size() < ${TRACKS}) return;
     var L = P.store.layout, sum = 0;
     for (var i = 0; i < L.sizes.length; i++) sum += L.sizes[i];
     if (L.stored === L.sizes.length && sum === P.lib.size() && P.store.savedAt) storedAt = P.store.savedAt;
