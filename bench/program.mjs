@@ -107,9 +107,6 @@ function probeScript(serverUrl) {
     for (var i = 0; i < t.length; i++) if (t[i].duration !== null || t[i].bad) n++;
     return n;
   }
-  // When the whole library was first committed: every chunk of the
-  // layout written, the layout holding every track of the import (the
-  // first step's rows are stored on their own before the rest comes).
   // When the shell's batch reached the page (parsed) and when the page had
   // taken its first step.
   var batchAt = 0, batchTaken = 0;
@@ -118,6 +115,9 @@ function probeScript(serverUrl) {
     if (!add) return;
     window.sonabel.addTracksBatch = function (records) { batchAt = Date.now(); add(records); batchTaken = Date.now(); };
   });
+  // When the whole library was first committed: every chunk of the
+  // layout written, the layout holding every track of the import (the
+  // first step's rows are stored on their own before the rest comes).
   var storedAt = 0;
   setInterval(function () {
     var P = debug();

@@ -80,7 +80,7 @@ export function playTrack(t, opts = {}) {
 
 export function startPlaying() {
   wantPlay = true;
-  // Played before its load, put off at start, came round.
+  // Played before the load put off at start-up was made.
   if (loaded && !audio.getAttribute('src')) audio.src = loaded.url;
   // Loaded paused and never played (the track restored at start): it would
   // start late on some audio servers (see decks.js), so it is loaded

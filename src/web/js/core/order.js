@@ -112,12 +112,6 @@ function naturalOrderInSteps(records, count) {
   return { first: recordsOf(firstInOrder(keyed, count)), rest: () => recordsOf(all().slice(count)).concat(bad) };
 }
 
-/** @param {unknown[]} records @returns {unknown[]} */
-function naturalOrder(records) {
-  const steps = naturalOrderInSteps(records, Infinity);
-  return steps.first.concat(steps.rest());
-}
-
 const SORT_KEYS = ['index', 'title', 'artist', 'album', 'albumArtist', 'trackNo', 'format', 'duration', 'plays', 'added', 'folder'];
 
 /** @param {string} a @param {string} b */
@@ -212,4 +206,4 @@ function sortTracks(tracks, key, dir, tagsOf) {
   return out;
 }
 
-export { SORT_KEYS, sortTracks, naturalKey, naturalOrder, naturalOrderInSteps };
+export { SORT_KEYS, sortTracks, naturalKey, naturalOrderInSteps };
