@@ -1,5 +1,9 @@
 // The real player in the real program: it loads without script errors,
 // imports a folder through the chooser and plays what it imported.
+//
+// It plays into an audio server of its own, as on any desktop. Without one,
+// GStreamer's fallback sinks on a machine with no sound card sometimes take
+// the stream and never run its clock, which says nothing about the player.
 
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -11,6 +15,7 @@ import { acceptLocation, acceptSaveAs, waitForChooser } from './support/chooser.
 import { startDisplay, waitUntil } from './support/display.mjs';
 import { launchProgram, repoRoot } from './support/program.mjs';
 import { startReportServer } from './support/report_server.mjs';
+import { startPulse } from './support/pulse.mjs';
 import { makeClips } from './support/music_tree.mjs';
 
 function playerFiles(folder, prefix = 'web') {
@@ -74,10 +79,10 @@ describe('the player in the program', () => {
   let server;
   let program;
   let music;
+  let pulse;
 
   before(async () => {
-    display = await startDisplay();
-    server = await startReportServer();
+    [display, server, pulse] = await Promise.all([startDisplay(), startReportServer(), startPulse()]);
     music = mkdtempSync(path.join(tmpdir(), 'sonabel-player-'));
     chmodSync(music, 0o755);
     await makeClips(music);
@@ -89,7 +94,7 @@ describe('the player in the program', () => {
       .replace('<script src="sonabel.js"></script>', '<script src="e2e-probe.js"></script>\n<script src="sonabel.js"></script>');
     files['web/e2e-probe.js'] = probeScript(server.url);
     files['web/elsewhere.html'] = '<!DOCTYPE html><title>Elsewhere</title>';
-    program = await launchProgram({ display, files });
+    program = await launchProgram({ display, files, env: pulse.env });
     await program.mainWindow();
   });
 
@@ -97,15 +102,24 @@ describe('the player in the program', () => {
     await program?.cleanup();
     await server?.close();
     await display?.stop();
+    await pulse?.stop();
     if (music) rmSync(music, { recursive: true, force: true });
   });
 
   const snapshot = async () => (await server.evaluate('snapshot')).value;
-  const waitForSnapshot = (what, predicate) =>
-    waitUntil(async () => {
-      const state = await snapshot();
-      return predicate(state) && state;
-    }, { what, timeoutMs: 20000, intervalMs: 250 });
+  // On a timeout the error carries the last snapshot, so a failure says what the user saw.
+  const waitForSnapshot = async (what, predicate) => {
+    let last;
+    try {
+      return await waitUntil(async () => {
+        last = await snapshot();
+        return predicate(last) && last;
+      }, { what, timeoutMs: 20000, intervalMs: 250 });
+    } catch (error) {
+      error.message += `; last seen ${JSON.stringify(last)}; program said ${program.stderr.slice(-8000)}`;
+      throw error;
+    }
+  };
 
   test('loads with the bridge in place, import offered and no script error', async () => {
     const loaded = await server.waitForReport((r) => r.kind === 'loaded', { timeoutMs: 20000 });
@@ -125,6 +139,7 @@ describe('the player in the program', () => {
     const playing = await waitForSnapshot('playback', (s) => !s.paused && s.currentTime > 0);
     assert.equal(playing.title.includes(playing.nowTitle), true, `${playing.title} names ${playing.nowTitle}`);
     assert.deepEqual(playing.errors, []);
+    assert.ok((await pulse.streams()).some((stream) => !stream.corked), 'a stream plays into the audio server');
   });
 
   test('after the web process crashes, the player comes back with its library', async () => {

@@ -119,6 +119,9 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
   test('a narrow window opens the sidebar as a drawer; the last view comes back after a reload', async () => {
     await wd('POST', `/session/${session}/window/rect`, { width: 600, height: 700 });
     await until('return innerWidth <= 640');
+    // The media query's change event, which closes the drawer, comes with the next frame.
+    await wd('POST', `/session/${session}/execute/async`,
+      { script: 'requestAnimationFrame(() => requestAnimationFrame(() => arguments[0](true)))', args: [] });
     const visible = (id) => run(`return document.getElementById('${id}').getBoundingClientRect().width > 0`);
     assert.equal(await visible('sidebar'), false);
     await run("document.getElementById('browse-toggle').click()");
