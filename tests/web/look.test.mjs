@@ -166,7 +166,20 @@ describe('look and accessibility', () => {
     const { page } = await openPlayer(await browser.fresh());
     await deliver(page, fakeRecords(30).map((r, i) => ({ ...r, url: `file:///m/Music/A${i % 3}/B${i % 5}/${i}.mp3` })));
     const visible = (selector) => page.$eval(selector, (e) => e.getBoundingClientRect().width > 0);
-    await page.setViewportSize({ width: 600, height: 600 });
+    // A width's media-query change, which closes the drawer, comes with the next frame.
+    const resize = async (width) => {
+      await page.setViewportSize({ width, height: 600 });
+      await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+    };
+    // The volume keys also act where a list or the sidebar has the arrows.
+    const volumeUpIn = async (selector) => {
+      await page.focus(selector);
+      assert.equal(await page.$eval(selector, (e) => e === document.activeElement), true, selector);
+      await page.keyboard.press('Control+ArrowUp');
+    };
+    await volumeUpIn('.side-item.current');
+    assert.equal(await page.inputValue('#volume'), '0.85');
+    await resize(600);
     assert.equal(await visible('#sidebar'), false);
     await page.click('#browse-toggle');
     await page.click('.side-item:has-text("Albums")');
@@ -174,11 +187,13 @@ describe('look and accessibility', () => {
     await page.click('#volume-toggle');
     assert.equal(await visible('#volume'), true);
     await page.keyboard.press('Control+ArrowDown');
-    assert.equal(await page.inputValue('#volume'), '0.75');
+    assert.equal(await page.inputValue('#volume'), '0.8');
     await page.keyboard.press('Escape');
     assert.equal(await visible('#volume'), false);
+    await volumeUpIn('#browse');
+    assert.equal(await page.inputValue('#volume'), '0.85');
     // Compact: Browse opens the library with the drawer, then the drawer, then goes back.
-    await page.setViewportSize({ width: 360, height: 600 });
+    await resize(360);
     assert.equal(await visible('#viewport'), false);
     await page.click('#browse-toggle');
     await page.click('.side-item:has-text("Library")');

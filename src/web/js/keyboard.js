@@ -18,16 +18,20 @@ export function wireKeyboard() {
   // The focus ring shows only for keyboard use.
   document.addEventListener('mousedown', () => { document.body.classList.add('pointer'); }, true);
 
+  // Volume, wherever the focus is: taken before the lists and panels, which
+  // use the arrows for their own cursors.
+  window.addEventListener('keydown', (e) => {
+    if (!(e.ctrlKey || e.metaKey) || e.altKey || e.shiftKey || (e.key !== 'ArrowUp' && e.key !== 'ArrowDown')) return;
+    if (el.confirm.open || $('track-info').open) return;
+    e.preventDefault();
+    e.stopPropagation();
+    changeVolume(e.key === 'ArrowUp' ? VOLUME_STEP : -VOLUME_STEP);
+  }, true);
+
   document.addEventListener('keydown', (e) => {
     if (e.key !== 'Control' && e.key !== 'Shift' && e.key !== 'Alt' && e.key !== 'Meta') document.body.classList.remove('pointer');
     if (el.confirm.open || $('track-info').open) return; // a dialog has the keys to itself
     const t = /** @type {HTMLElement} */ (e.target), key = e.key, ctrl = e.ctrlKey || e.metaKey;
-    // Volume, wherever the focus is.
-    if (ctrl && !e.altKey && !e.shiftKey && (key === 'ArrowUp' || key === 'ArrowDown')) {
-      e.preventDefault();
-      changeVolume(key === 'ArrowUp' ? VOLUME_STEP : -VOLUME_STEP);
-      return;
-    }
     if (ctrl && !e.altKey && (key === 'f' || key === 'F')) {
       e.preventDefault();
       el.search.focus();
