@@ -130,6 +130,13 @@ describe('sorting by what the columns show', () => {
     ['added', 'desc', ['loose', 'Late', 'Two', 'Ten', 'Last']],
   ];
   for (const [key, dir, want] of cases) test(`${key} ${dir}`, () => assert.deepEqual(sorted(key, dir), want));
+  test('an album of several discs goes disc by disc, from its folders and from its names', () => {
+    const discs = library(['file:///m/Music/Owls/Box/CD2/01 - Able.mp3', 'file:///m/Music/Owls/Box/CD1/03 - Zed.mp3',
+      'file:///m/Music/Ann/Set/2-01 Able.mp3', 'file:///m/Music/Ann/Set/1-05 Zed.mp3']);
+    const shown = (key) => core.sortTracks(discs.tracks, key, 'asc', lay).map((t) => `${lay(t).album} ${lay(t).title}`);
+    assert.deepEqual(shown('album'), ['Box Zed', 'Box Able', 'Set Zed', 'Set Able']);
+    assert.deepEqual(shown('artist'), ['Set Zed', 'Set Able', 'Box Zed', 'Box Able']);
+  });
   test('without a layout, columns that need one keep the order given', () => {
     assert.deepEqual(sorted('album', 'asc', null), ['Late', 'Ten', 'Last', 'loose', 'Two']);
   });

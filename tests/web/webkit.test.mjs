@@ -6,6 +6,7 @@ import { spawn } from 'node:child_process';
 import { existsSync, rmSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { pageUrl, batchScript, makeFixtures, tempDir, recordFor, fakeRecords } from './helpers.mjs';
+import { startPulse } from '../e2e/support/pulse.mjs';
 
 const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 const missing = ['/usr/bin/WebKitWebDriver', '/usr/bin/xvfb-run', MINIBROWSER].filter((p) => !existsSync(p));
@@ -18,7 +19,7 @@ function freePort() {
   });
 }
 
-let driver, base, session, dir, files;
+let driver, base, session, dir, files, pulse;
 
 async function wd(method, path, body) {
   const res = await fetch(base + path, { method, headers: { 'content-type': 'application/json' }, body: body && JSON.stringify(body) });
@@ -43,8 +44,12 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
     files = makeFixtures(dir, [['A - One.wav', 3, 440], ['B - Two.ogg', 3, 550], ['C - Three.mp3', 3, 660], ['D - Four.flac', 3, 330]]);
     const port = await freePort();
     base = `http://127.0.0.1:${port}`;
-    // Its own process group, so that the display goes with the driver.
-    driver = spawn('xvfb-run', ['-a', 'WebKitWebDriver', `--port=${port}`], { detached: true, stdio: 'ignore' });
+    // Its own process group, so that the display goes with the driver. It
+    // plays into an audio server of its own: on a machine with no sound card
+    // GStreamer's fallback sinks sometimes never run the clock.
+    pulse = await startPulse();
+    driver = spawn('xvfb-run', ['-a', 'WebKitWebDriver', `--port=${port}`],
+      { detached: true, stdio: 'ignore', env: { ...process.env, ...pulse.env } });
     const end = Date.now() + 30000;
     for (;;) {
       try { if ((await wd('GET', '/status')).ready) break; } catch { /* not up yet */ }
@@ -60,6 +65,7 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
     if (session) await wd('DELETE', `/session/${session}`).catch(() => {});
     if (driver) { try { process.kill(-driver.pid, 'SIGTERM'); } catch { /* gone */ } }
     if (dir) rmSync(dir, { recursive: true, force: true });
+    await pulse?.stop();
   });
 
   test('loads with its scripts and styles and no bridge', async () => {
@@ -85,6 +91,7 @@ describe('WebKitGTK', { skip: missing.length ? `not installed: ${missing.join(',
     const play = await wd('POST', `/session/${session}/element`, { using: 'css selector', value: '#play' });
     await wd('POST', `/session/${session}/element/${Object.values(play)[0]}/click`, {});
     await until("const a = document.getElementById('audio'); return !a.paused && a.currentTime > 0.2");
+    assert.ok((await pulse.streams()).some((stream) => !stream.corked), 'a stream plays into the audio server');
     assert.equal(await run('return document.title'), 'One — A · Sonabel');
   });
 
