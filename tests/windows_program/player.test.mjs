@@ -219,9 +219,8 @@ test('web storage outlives a crash of the page and the run; closing from the fra
     await first.until(() => first.reports.filter((r) => r.call === 'Navigate').length > navigations, 'the reload');
     // Playwright gives up on a page that crashed once, so these go straight
     // to the browser.
-    // The browser answers with its error's text while the page is away.
-    await waitFor(async () => (await first.browser.evaluate(`typeof sendNativeAction === 'function' &&
-      document.getElementById('grid').getAttribute('aria-rowcount') === '6'`)) === true, 'five tracks after the reload');
+    await waitFor(() => first.browser.evaluate(`typeof sendNativeAction === 'function' &&
+      document.getElementById('grid').getAttribute('aria-rowcount') === '6'`), 'five tracks after the reload');
     await first.browser.evaluate("document.getElementById('win-close').click()");
     assert.equal((await first.exited).code, 0);
   } finally {

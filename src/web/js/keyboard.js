@@ -14,6 +14,9 @@ import { undoLast } from './undo.js';
 export const SEEK_STEP = 5; // seconds per arrow key
 const VOLUME_STEP = 0.05;
 
+// A dialog has the keys to itself.
+const dialogOpen = () => el.confirm.open || $('track-info').open;
+
 export function wireKeyboard() {
   // The focus ring shows only for keyboard use.
   document.addEventListener('mousedown', () => { document.body.classList.add('pointer'); }, true);
@@ -22,7 +25,7 @@ export function wireKeyboard() {
   // use the arrows for their own cursors.
   window.addEventListener('keydown', (e) => {
     if (!(e.ctrlKey || e.metaKey) || e.altKey || e.shiftKey || (e.key !== 'ArrowUp' && e.key !== 'ArrowDown')) return;
-    if (el.confirm.open || $('track-info').open) return;
+    if (dialogOpen()) return;
     e.preventDefault();
     e.stopPropagation();
     changeVolume(e.key === 'ArrowUp' ? VOLUME_STEP : -VOLUME_STEP);
@@ -30,7 +33,7 @@ export function wireKeyboard() {
 
   document.addEventListener('keydown', (e) => {
     if (e.key !== 'Control' && e.key !== 'Shift' && e.key !== 'Alt' && e.key !== 'Meta') document.body.classList.remove('pointer');
-    if (el.confirm.open || $('track-info').open) return; // a dialog has the keys to itself
+    if (dialogOpen()) return;
     const t = /** @type {HTMLElement} */ (e.target), key = e.key, ctrl = e.ctrlKey || e.metaKey;
     if (ctrl && !e.altKey && (key === 'f' || key === 'F')) {
       e.preventDefault();

@@ -120,7 +120,8 @@ export function browserEngine(sonabel, { freshProfile = true } = {}) {
     },
     page: () => pageReady,
     crash: () => cdp.send('Page.crash').catch(() => {}),
-    evaluate: (expression) => cdp.send('Runtime.evaluate', { expression, returnByValue: true }).then((r) => r.result.value, (e) => e.message),
+    // Nothing while the page is away (after a crash, say), so a wait goes on asking.
+    evaluate: (expression) => cdp.send('Runtime.evaluate', { expression, returnByValue: true }).then((r) => r.result.value, () => undefined),
     // Waits for what the page's calls set going before the browser goes.
     async close() {
       await queue;
